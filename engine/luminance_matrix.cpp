@@ -1,0 +1,80 @@
+#include "engine/luminance_matrix.h"
+
+#include <new>
+
+namespace veska {
+
+bool LuminanceMatrix::Allocate(int width, int height) {
+  Free();
+  if (width < 0 || height < 0 || width > kMaxMatrixImageSide ||
+      height > kMaxMatrixImageSide)
+    return false;
+  w = uint16_t(width);
+  h = uint16_t(height);
+  // The image sits centred in the square; the longer side gets exactly the
+  // margin, the shorter one the margin plus half the difference.
+  if (height <= width) {
+    side = int16_t(width + 2 * kMatrixMargin);
+    colOffset = kMatrixMargin;
+    rowOffset = int16_t((width - height) / 2 + kMatrixMargin);
+  } else {
+    side = int16_t(height + 2 * kMatrixMargin);
+    rowOffset = kMatrixMargin;
+    colOffset = int16_t((height - width) / 2 + kMatrixMargin);
+  }
+  rows = new (std::nothrow) uint16_t*[side]();
+  if (rows == nullptr) return false;
+  for (int r = 0; r < side; ++r) {
+    rows[r] = new (std::nothrow) uint16_t[side]();
+    if (rows[r] == nullptr) {
+      Free();
+      return false;
+    }
+  }
+  return true;
+}
+
+void LuminanceMatrix::Free() {
+  if (rows != nullptr) {
+    for (int r = 0; r < side; ++r) delete[] rows[r];
+    delete[] rows;
+    rows = nullptr;
+  }
+}
+
+void LuminanceMatrix::MirrorMargins() {
+  if (rows == nullptr) return;
+  const int S = side;
+  const int r0 = rowOffset, r1 = rowOffset + h;
+  const int c0 = colOffset, c1 = colOffset + w;
+  // One reflection in a fixed order: left and right margins of every image
+  // row, then the rows below, then the rows above. Where a margin is wider
+  // than the image, the cells read beyond the image are whatever the opposite
+  // margin holds at that moment.
+  for (int r = r0; r < r1; ++r) {
+    uint16_t* row = rows[r];
+    for (int k = 0; k < c0; ++k) row[c0 - 1 - k] = row[c0 + k];
+    for (int k = 0; k < S - c1; ++k) row[c1 + k] = row[c1 - 1 - k];
+  }
+  for (int k = 0; k < r0; ++k)
+    for (int c = 0; c < S; ++c) rows[r0 - 1 - k][c] = rows[r0 + k][c];
+  for (int k = 0; k < S - r1; ++k)
+    for (int c = 0; c < S; ++c) rows[r1 + k][c] = rows[r1 - 1 - k][c];
+}
+
+void LuminanceMatrix::RefreshStatistics() {
+  if (rows == nullptr) return;
+  uint16_t lo = 65535, hi = 0;
+  for (int r = rowOffset; r < rowOffset + h; ++r)
+    for (int c = colOffset; c < colOffset + w; ++c) {
+      const uint16_t v = rows[r][c];
+      if (v > hi) hi = v;
+      if (v < lo) lo = v;
+    }
+  max = hi;
+  min = lo;
+  const int cap = ((max - min + 1) / 2) * 2 + 1;
+  if (bigSize > cap) bigSize = uint16_t(cap);
+}
+
+}  // namespace veska
