@@ -87,10 +87,10 @@ void SetRect(ImageDesc& desc, uint32_t left, uint32_t top, uint32_t right,
              uint32_t bottom);
 
 // Makes `desc` describe an existing packed DIB (header, colour table, pixels in
-// one block of `size` bytes). The block stays the caller's and must outlive
-// `desc`; `desc` must not be freed. -26 4-bit, -12 compressed, -27 a block too
-// small for what its header declares.
-int AttachPackedDib(const uint8_t* block, size_t size, ImageDesc& desc);
+// one 4-byte aligned block of `size` bytes). The block stays the caller's and
+// must outlive `desc`; `desc` must not be freed. -26 4-bit, -12 compressed,
+// -1 a block that is misaligned or too small for what its header declares.
+int AttachPackedDib(uint8_t* block, size_t size, ImageDesc& desc);
 // Copies the processing rectangle of `desc` (1, 8 or 24 bits) into a new
 // packed DIB owned by the caller.
 int MakePackedDib(ImageDesc& desc, std::vector<uint8_t>& block);

@@ -1,0 +1,57 @@
+#include "imagelib/status.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace veska {
+namespace {
+
+TEST(StatusMessages, FormatsPrefixAndExactText) {
+  EXPECT_EQ(FormatError(0), "Error 0: No error");
+  EXPECT_EQ(FormatError(-1), "Error -1: Range error");
+  // Trailing blanks belong to the texts.
+  EXPECT_EQ(FormatError(-9), "Error -9: Unsupported compression scheme for the image bits per pixel ");
+  EXPECT_EQ(FormatError(-14), "Error -14: Insufficient memory for function ");
+  EXPECT_EQ(FormatError(-23), "Error -23: Expanded memory manager not found");
+  EXPECT_EQ(FormatError(-100), "Error -100: Cannot mix images that are different sizes");
+  EXPECT_EQ(FormatError(2024),
+            "Error 2024: Could not write to disk.  File may be protected, or disk may be full.");
+  EXPECT_EQ(FormatError(2023), "Error 2023: Image smaller than minimum dimensions size (50x50)");
+}
+
+TEST(StatusMessages, CodesWithoutTextGiveOnlyThePrefix) {
+  for (int code : {-7, -28, -29, -30, -35, -36, -73, 2004, 2017, 2025, 12345})
+    EXPECT_EQ(FormatError(code), "Error " + std::to_string(code) + ": ") << code;
+}
+
+TEST(StatusMessages, PrintMessageKeepsItsBlankLine) {
+  const std::string text = FormatError(2026);
+  EXPECT_NE(text.find("paper size.\n\nYou may want"), std::string::npos);
+  EXPECT_NE(text.find("(if supported)."), std::string::npos);
+}
+
+class RecordingReporter : public ErrorReporter {
+ public:
+  std::vector<std::string> shown;
+
+ protected:
+  void Show(const std::string& text) override { shown.push_back(text); }
+};
+
+TEST(ErrorReporterTest, CancelIsNeverShownAndInstallRestores) {
+  RecordingReporter recorder;
+  ErrorReporter::Install(&recorder);
+  ErrorReporter::Get().Report(status::kCancelled);
+  ErrorReporter::Get().Report(0);
+  ErrorReporter::Get().Report(-4);
+  ErrorReporter::Install(nullptr);
+  ASSERT_EQ(recorder.shown.size(), 2u);
+  EXPECT_EQ(recorder.shown[0], "Error 0: No error");
+  EXPECT_EQ(recorder.shown[1], "Error -4: Filename not found");
+  EXPECT_NE(&ErrorReporter::Get(), &recorder);
+}
+
+}  // namespace
+}  // namespace veska
