@@ -1,12 +1,15 @@
 // An owned, uninitialised array of trivially copyable elements whose first
 // element sits on a 64-byte boundary, so that any row update build (plain or
 // vector) may load whole blocks from the start of a plane. Allocation never
-// throws: Allocate reports failure instead.
+// throws: Allocate reports failure instead. Large arrays come from and return
+// to the block cache (block_cache.h), so their memory is reused by the next
+// run rather than touched afresh.
 #pragma once
 
 #include <cstddef>
-#include <new>
 #include <type_traits>
+
+#include "engine/block_cache.h"
 
 namespace veska {
 
@@ -15,7 +18,7 @@ class AlignedArray {
   static_assert(std::is_trivially_copyable_v<T>, "plain element types only");
 
  public:
-  static constexpr std::size_t kAlignment = 64;
+  static constexpr std::size_t kAlignment = kBlockAlignment;
 
   AlignedArray() = default;
   AlignedArray(const AlignedArray&) = delete;
@@ -28,17 +31,17 @@ class AlignedArray {
     Reset();
     if (count == 0) count = 1;  // a valid, freeable block even for no elements
     if (count > static_cast<std::size_t>(-1) / sizeof(T)) return false;
-    data_ = static_cast<T*>(::operator new(count * sizeof(T), std::align_val_t(kAlignment),
-                                           std::nothrow));
+    data_ = static_cast<T*>(AcquireBlock(count * sizeof(T), &capacity_));
     if (data_ == nullptr) return false;
     size_ = count;
     return true;
   }
 
   void Reset() {
-    if (data_ != nullptr) ::operator delete(data_, std::align_val_t(kAlignment));
+    ReleaseBlock(data_, capacity_);
     data_ = nullptr;
     size_ = 0;
+    capacity_ = 0;
   }
 
   T* data() { return data_; }
@@ -51,6 +54,7 @@ class AlignedArray {
  private:
   T* data_ = nullptr;
   std::size_t size_ = 0;
+  std::size_t capacity_ = 0;  // bytes of the block
 };
 
 }  // namespace veska

@@ -5,16 +5,15 @@
 #include <cmath>
 #include <cstddef>
 #include <cstring>
+#include <memory>
+#include <new>
 
+#include "engine/worker_pool.h"
 #include "imagelib/status.h"
 
 namespace veska {
 
 namespace {
-
-// Side of the square tiles in which the transposing copies walk the planes,
-// so that both the row-major and the column-major side stay in cache.
-constexpr uint32_t kTile = 32;
 
 // The column step of a slope's lines between this row and the next.
 inline int ColumnStep(double offset) {
@@ -23,12 +22,22 @@ inline int ColumnStep(double offset) {
   return 1;
 }
 
+
+// Rows of a pass are visited in bands of rows, about this many per sweep,
+// within these limits: enough bands to keep every thread busy, and few
+// enough that handing a band on costs nothing measurable.
+constexpr uint32_t kBandsPerSweep = 16;
+constexpr uint32_t kMinBandRows = 4;
+constexpr uint32_t kMaxBandRows = 32;
+// Added to every turn counter on cancel: beyond any turn a group waits for.
+constexpr uint32_t kCancelTurn = 1u << 24;
+
 template <typename Pixel, typename Sum>
-const RowKernels<Pixel, Sum>& ProcessRowKernels() {
+RowKernels<Pixel, Sum> VariantKernels(const RowKernelSet& build) {
   if constexpr (sizeof(Pixel) == 1)
-    return SelectRowKernels().k8;
+    return build.k8;
   else
-    return SelectRowKernels().k16;
+    return build.k16;
 }
 
 }  // namespace
@@ -54,13 +63,14 @@ void FillSlopeTable(double* slope, double* offset, uint32_t n, uint32_t& K) {
 }
 
 template <typename Pixel, typename Sum>
-ContrastKernel<Pixel, Sum>::ContrastKernel(ProgressCallback callback, bool showProgress)
-    : ContrastKernel(callback, showProgress, ProcessRowKernels<Pixel, Sum>()) {}
-
-template <typename Pixel, typename Sum>
 ContrastKernel<Pixel, Sum>::ContrastKernel(ProgressCallback callback, bool showProgress,
-                                           const Kernels& kernels)
-    : showProgress_(showProgress), callback_(callback), kernels_(kernels) {}
+                                           const KernelOptions& options)
+    : showProgress_(showProgress),
+      callback_(callback),
+      kernels_(VariantKernels<Pixel, Sum>(options.build != nullptr ? *options.build
+                                                                   : SelectRowKernels())),
+      threads_(std::min(options.threads != 0 ? options.threads : DefaultThreadCount(),
+                        kMaxKernelThreads)) {}
 
 template <typename Pixel, typename Sum>
 void ContrastKernel<Pixel, Sum>::Destroy() {
@@ -76,6 +86,18 @@ void ContrastKernel<Pixel, Sum>::FreeRunTables() {
   slope_.Reset();
   offset_.Reset();
   lineStates_.Reset();
+  lineStarts_.Reset();
+  steps_.Reset();
+}
+
+template <typename Pixel, typename Sum>
+template <typename Fn>
+void ContrastKernel<Pixel, Sum>::ForRanges(uint32_t count, Fn&& fn) const {
+  const unsigned parts = PrepareWorkers(std::min<uint32_t>(threads_, std::max(count, 1u)));
+  RunParallel(parts, [&](unsigned i) {
+    fn(static_cast<uint32_t>(uint64_t{count} * i / parts),
+       static_cast<uint32_t>(uint64_t{count} * (i + 1) / parts));
+  });
 }
 
 template <typename Pixel, typename Sum>
@@ -84,42 +106,44 @@ int ContrastKernel<Pixel, Sum>::Load(const uint16_t* const* rows, int rowStart, 
   if (!source_.empty()) return status::kRange;
   if (rows == nullptr || rowStart < 0 || colStart < 0 || W == 0 || H == 0)
     return status::kRange;
-  const std::size_t count = std::size_t{W} * H;
-  if (!source_.Allocate(count) || !transposed_.Allocate(count) || !sum_.Allocate(count) ||
-      !transposedSum_.Allocate(count)) {
+  const std::size_t pw = PaddedWidth(W);
+  const std::size_t ph = PaddedWidth(H);
+  // No zeroing: every element is written before it is read (the sums by
+  // the first visit of their row, see the class comment).
+  if (!source_.Allocate(pw * H) || !transposed_.Allocate(ph * W) ||
+      !sum_.Allocate(pw * H) || !transposedSum_.Allocate(ph * W)) {
     Destroy();
     return status::kNoMemory;
   }
-  std::memset(sum_.data(), 0, count * sizeof(Sum));
-  std::memset(transposedSum_.data(), 0, count * sizeof(Sum));
   W_ = W;
   H_ = H;
 
-  Pixel hi = 0;
-  Pixel lo = static_cast<Pixel>(~Pixel{0});
-  for (uint32_t r = 0; r < H; ++r) {
-    const uint16_t* in = rows[rowStart + r] + colStart;
-    Pixel* out = source_.data() + std::size_t{r} * W;
-    for (uint32_t c = 0; c < W; ++c) {
-      const Pixel v = static_cast<Pixel>(in[c]);
-      out[c] = v;
-      hi = std::max(hi, v);
-      lo = std::min(lo, v);
+  // Rows, each with its extremes, then the columns; each range of rows or
+  // columns on its own thread.
+  const unsigned used = PrepareWorkers(std::min<uint32_t>(threads_, H));
+  Pixel his[kMaxKernelThreads];
+  Pixel los[kMaxKernelThreads];
+  RunParallel(used, [&](unsigned i) {
+    his[i] = 0;
+    los[i] = static_cast<Pixel>(~Pixel{0});
+    const uint32_t r0 = static_cast<uint32_t>(uint64_t{H} * i / used);
+    const uint32_t r1 = static_cast<uint32_t>(uint64_t{H} * (i + 1) / used);
+    for (uint32_t r = r0; r < r1; ++r) {
+      Pixel* out = source_.data() + r * pw;
+      kernels_.narrow(rows[rowStart + r] + colStart, out, W, his[i], los[i]);
+      std::fill(out + W, out + pw, out[W - 1]);
     }
-  }
-  max_ = hi;
-  min_ = lo;
-
-  const Pixel* src = source_.data();
-  Pixel* dst = transposed_.data();
-  for (uint32_t r0 = 0; r0 < H; r0 += kTile)
-    for (uint32_t c0 = 0; c0 < W; c0 += kTile)
-      for (uint32_t c = c0; c < std::min(W, c0 + kTile); ++c)
-        for (uint32_t r = r0; r < std::min(H, r0 + kTile); ++r)
-          dst[std::size_t{c} * H + r] = src[std::size_t{r} * W + c];
+  });
+  max_ = *std::max_element(his, his + used);
+  min_ = *std::min_element(los, los + used);
+  ForRanges(W, [&](uint32_t c0, uint32_t c1) {
+    Pixel* out = transposed_.data();
+    kernels_.transpose(rows + rowStart, colStart, 0, H, c0, c1, out, ph);
+    for (uint32_t c = c0; c < c1; ++c)
+      std::fill(out + c * ph + H, out + (c + 1) * ph, out[c * ph + H - 1]);
+  });
   return status::kOk;
 }
-
 template <typename Pixel, typename Sum>
 void ContrastKernel<Pixel, Sum>::SetHalfWidths(uint32_t smallSize, uint32_t bigSize) {
   hs_ = static_cast<uint16_t>(smallSize >> 1);
@@ -140,108 +164,195 @@ void ContrastKernel<Pixel, Sum>::RenderBounds(int32_t& lo, int32_t& hi) const {
 }
 
 template <typename Pixel, typename Sum>
+bool ContrastKernel<Pixel, Sum>::FillLineStarts() {
+  const LineParams lp = MakeLineParams(hs_, hb_, min_, max_);
+  const uint32_t values = uint32_t{max_} - min_ + 1;
+  if (!lineStarts_.Allocate(std::size_t{2} * values)) return false;
+  for (uint32_t v = 0; v < values; ++v) {
+    const LineStart start = InitLineState(static_cast<int32_t>(min_ + v), lp);
+    lineStarts_[2 * v] = static_cast<Pixel>(start.small);
+    lineStarts_[2 * v + 1] = static_cast<Pixel>(start.big);
+  }
+  return true;
+}
+
+template <typename Pixel, typename Sum>
 int ContrastKernel<Pixel, Sum>::Run(uint32_t smallSize, uint32_t bigSize, uint32_t scanCount) {
   if (source_.empty()) return status::kRange;
   n_ = static_cast<uint32_t>((uint64_t{scanCount} + 3) >> 2);  // 2 * s slopes
-  stateStride_ = std::size_t{2} * std::max(W_, H_);
+  stateStride_ = std::size_t{2} * PaddedWidth(std::max(W_, H_));
   if (!lineStates_.Allocate(std::size_t{n_} * stateStride_) || !slope_.Allocate(n_) ||
-      !offset_.Allocate(n_)) {
+      !offset_.Allocate(n_) || !steps_.Allocate(n_)) {
     FreeRunTables();
     return status::kRange;
   }
   FillSlopeTable(slope_.data(), offset_.data(), n_, K_);
   SetHalfWidths(smallSize, bigSize);
-
-  // First pass: lines whose column step per row lies within [-1, 1].
-  int r = ScanPass(source_.data(), sum_.data(), W_, H_);
-  if (r != status::kOk) return r;
-  // Second pass: the other half of the directions, as the same lines over
-  // the transposed plane with the slopes mirrored.
-  for (uint32_t u = 0; u < n_; ++u) {
-    slope_[u] = -slope_[u];
-    offset_[u] = slope_[u];
+  if (!FillLineStarts()) {
+    FreeRunTables();
+    return status::kRange;
   }
-  r = ScanPass(transposed_.data(), transposedSum_.data(), H_, W_);
+  const int r = ScanPasses();
   if (r != status::kOk) return r;
   Combine();
   FreeRunTables();
   return status::kOk;
 }
 
-// One pass over a plane: every slope's lines swept downward, then upward.
-//
-// Independence (what allows splitting a pass over threads): the offsets and
-// line states of one slope evolve from that slope and the plane alone, never
-// from another slope or from the sums. The sum plane is only ever added to,
-// with wrap-around arithmetic, which is associative and commutative; so the
-// slopes may be partitioned into groups, each group swept into its own zeroed
-// sum plane, and the planes added together by wrap-around addition: the
-// result is bit-identical to the single sweep. Only the progress callback
-// must stay on the calling thread.
+// One pass over a plane, as each group of slopes sees it.
 template <typename Pixel, typename Sum>
-int ContrastKernel<Pixel, Sum>::ScanPass(const Pixel* plane, Sum* sums, uint32_t Wp,
-                                         uint32_t Hp) {
-  const double progressStep = 25.0 / Hp;
-  double progress = 0.0f;
-  const int mode = scanMode();
-  const LineParams lp = MakeLineParams(hs_, hb_, min_, max_);
-  int r = Sweep(+1, plane, sums, Wp, Hp, mode, lp, progressStep, progress);
-  if (r != status::kOk) return r;
-  // The offsets carry over: the upward sweep's first row uses the offsets of
-  // the downward sweep's last row.
-  return Sweep(-1, plane, sums, Wp, Hp, mode, lp, progressStep, progress);
+struct ContrastKernel<Pixel, Sum>::PassPlan {
+  const Pixel* plane;
+  Sum* sums;
+  uint32_t width;   // lines per row
+  uint32_t height;  // rows
+  uint32_t bandRows;
+  uint32_t bands;
+  // Per band, the visits completed so far: groups 0..G-1 downward, then
+  // groups 0..G-1 upward, in that order.
+  std::atomic<uint32_t>* turns;
+};
+
+// Both passes: the first over the source plane covers the lines whose column
+// step per row lies within [-1, 1]; the second covers the others as the same
+// lines over the transposed plane with the slopes mirrored. Together with the
+// two sweep directions of each pass, every pixel sees 8*s directed scanlines.
+template <typename Pixel, typename Sum>
+int ContrastKernel<Pixel, Sum>::ScanPasses() {
+  const unsigned groups = PrepareWorkers(std::min(threads_, n_));
+  PassPlan plans[2] = {{source_.data(), sum_.data(), W_, H_, 0, 0, nullptr},
+                       {transposed_.data(), transposedSum_.data(), H_, W_, 0, 0, nullptr}};
+  std::size_t turnCount = 0;
+  for (PassPlan& p : plans) {
+    p.bandRows = std::clamp<uint32_t>(p.height / kBandsPerSweep, kMinBandRows, kMaxBandRows);
+    p.bands = (p.height + p.bandRows - 1) / p.bandRows;
+    turnCount += p.bands;
+  }
+  std::unique_ptr<std::atomic<uint32_t>[]> turns(new (std::nothrow)
+                                                     std::atomic<uint32_t>[turnCount]);
+  if (!turns) return status::kRange;
+  for (std::size_t i = 0; i < turnCount; ++i) turns[i].store(0, std::memory_order_relaxed);
+  plans[0].turns = turns.get();
+  plans[1].turns = turns.get() + plans[0].bands;
+  cancelled_.store(false);
+
+  int results[kMaxKernelThreads];
+  RunParallel(groups, [&](unsigned g) { results[g] = RunGroup(g, groups, plans); });
+  for (unsigned g = 0; g < groups; ++g)
+    if (results[g] != status::kOk) return results[g];
+  return status::kOk;
 }
 
 template <typename Pixel, typename Sum>
-int ContrastKernel<Pixel, Sum>::Sweep(int d, const Pixel* plane, Sum* sums, uint32_t Wp,
-                                      uint32_t Hp, int mode, const LineParams& lp,
-                                      double progressStep, double& progress) {
-  const std::size_t firstRow = d > 0 ? 0 : Hp - 1;
-  const Pixel* src = plane + firstRow * Wp;
-  Sum* sumRow = sums + firstRow * Wp;
-  for (uint32_t u = 0; u < n_; ++u) kernels_.init(src, States(u), Wp, mode, lp);
+bool ContrastKernel<Pixel, Sum>::AwaitTurn(std::atomic<uint32_t>& turn, uint32_t target) const {
+  for (;;) {
+    if (cancelled_.load(std::memory_order_relaxed)) return false;
+    const uint32_t seen = turn.load(std::memory_order_acquire);
+    if (seen == target) return true;
+    turn.wait(seen, std::memory_order_acquire);
+  }
+}
 
-  for (uint32_t t = 0; t < Hp; ++t) {
-    if (showProgress_) {
-      progress += progressStep;
-      if (progress >= 1.0) {
-        progress -= 1.0;
-        if (callback_()) return status::kCancelled;
+// Stops every group: raises the flag, then moves every band's turn counter
+// past any target so that each waiting group wakes and sees the flag.
+template <typename Pixel, typename Sum>
+void ContrastKernel<Pixel, Sum>::CancelGroups(PassPlan* plans) {
+  cancelled_.store(true);
+  for (int p = 0; p < 2; ++p)
+    for (uint32_t b = 0; b < plans[p].bands; ++b) {
+      plans[p].turns[b].fetch_add(kCancelTurn, std::memory_order_release);
+      plans[p].turns[b].notify_all();
+    }
+}
+
+// Group `group` of `groups`: its slopes through both passes, each swept
+// downward and then upward, band by band in its turn.
+template <typename Pixel, typename Sum>
+int ContrastKernel<Pixel, Sum>::RunGroup(unsigned group, unsigned groups, PassPlan* plans) {
+  const uint32_t u0 = static_cast<uint32_t>(uint64_t{n_} * group / groups);
+  const uint32_t u1 = static_cast<uint32_t>(uint64_t{n_} * (group + 1) / groups);
+  const LineParams lp = MakeLineParams(hs_, hb_, min_, max_);
+  SlopeGroup<Pixel> slopes;
+  slopes.states = States(u0);
+  slopes.stride = stateStride_;
+  slopes.count = u1 - u0;
+  slopes.mode = scanMode();
+  slopes.lp = &lp;
+  slopes.starts = lineStarts_.data();
+  int8_t* steps = steps_.data() + u0;
+  const bool reports = group == 0 && showProgress_;
+
+  for (int p = 0; p < 2; ++p) {
+    const PassPlan& plan = plans[p];
+    if (p == 1) {
+      // Second pass: the slopes mirrored, each offset restarting at its slope.
+      for (uint32_t u = u0; u < u1; ++u) {
+        slope_[u] = -slope_[u];
+        offset_[u] = slope_[u];
       }
     }
-    for (uint32_t u = 0; u < n_; ++u)
-      kernels_.update(ColumnStep(offset_[u]), src, sumRow, States(u), Wp, mode, lp);
-    if (t + 1 < Hp) AdvanceRow(d, src, sumRow, Wp);
+    slopes.width = plan.width;
+    slopes.paddedWidth = PaddedWidth(plan.width);
+    const std::size_t stride = slopes.paddedWidth;
+    const double progressStep = 25.0 / plan.height;
+    double progress = 0.0f;
+    // The offsets are not reset between the sweeps, and no advance follows
+    // the last row of a sweep, so the upward sweep's first row uses the
+    // offsets with which the downward sweep's last row was processed.
+    for (const int d : {+1, -1}) {
+      const uint32_t firstRow = d > 0 ? 0 : plan.height - 1;
+      kernels_.init(slopes, plan.plane + firstRow * stride);
+      for (uint32_t v = 0; v < plan.bands; ++v) {
+        const uint32_t band = d > 0 ? v : plan.bands - 1 - v;
+        const uint32_t turn = (d > 0 ? 0 : groups) + group;
+        if (!AwaitTurn(plan.turns[band], turn)) return status::kCancelled;
+        const uint32_t begin = band * plan.bandRows;
+        const uint32_t end = std::min(plan.height, begin + plan.bandRows);
+        for (uint32_t i = begin; i < end; ++i) {
+          const uint32_t y = d > 0 ? i : end - 1 - (i - begin);
+          const uint32_t t = d > 0 ? y : plan.height - 1 - y;  // rows done in this sweep
+          if (cancelled_.load(std::memory_order_relaxed)) return status::kCancelled;
+          if (reports) {
+            progress += progressStep;
+            if (progress >= 1.0) {
+              progress -= 1.0;
+              if (callback_()) {
+                CancelGroups(plans);
+                return status::kCancelled;
+              }
+            }
+          }
+          for (uint32_t u = u0; u < u1; ++u)
+            steps[u - u0] = static_cast<int8_t>(ColumnStep(offset_[u]));
+          kernels_.update(slopes, plan.plane + y * stride, plan.sums + y * stride, steps,
+                          group == 0 && d > 0);
+          if (t + 1 < plan.height) {
+            for (uint32_t u = u0; u < u1; ++u) {
+              double& o = offset_[u];
+              if (o > 0.5) o -= 1.0;
+              if (o < -0.5) o += 1.0;
+              o += d * slope_[u];
+            }
+          }
+        }
+        plan.turns[band].fetch_add(1, std::memory_order_release);
+        plan.turns[band].notify_all();
+      }
+    }
   }
   return status::kOk;
 }
 
 template <typename Pixel, typename Sum>
-void ContrastKernel<Pixel, Sum>::AdvanceRow(int d, const Pixel*& src, Sum*& sums, uint32_t Wp) {
-  for (uint32_t u = 0; u < n_; ++u) {
-    double& o = offset_[u];
-    if (o > 0.5) o -= 1.0;
-    if (o < -0.5) o += 1.0;
-    o += d * slope_[u];
-  }
-  const std::ptrdiff_t move = static_cast<std::ptrdiff_t>(d) * Wp;
-  src += move;
-  sums += move;
-}
-
-template <typename Pixel, typename Sum>
 void ContrastKernel<Pixel, Sum>::Combine() {
+  // sum[y][x] += transposedSum[x][y] (wrap-around), a range of rows per thread.
+  const std::size_t ps = PaddedWidth(W_);
+  const std::size_t pt = PaddedWidth(H_);
   Sum* sum = sum_.data();
-  Sum* tsum = transposedSum_.data();
-  for (uint32_t y0 = 0; y0 < H_; y0 += kTile)
-    for (uint32_t x0 = 0; x0 < W_; x0 += kTile)
-      for (uint32_t x = x0; x < std::min(W_, x0 + kTile); ++x)
-        for (uint32_t y = y0; y < std::min(H_, y0 + kTile); ++y) {
-          Sum& t = tsum[std::size_t{x} * H_ + y];
-          Sum& s = sum[std::size_t{y} * W_ + x];
-          s = WrapAdd(s, t);
-          t = 0;
-        }
+  const Sum* tsum = transposedSum_.data();
+  ForRanges(H_, [&](uint32_t y0, uint32_t y1) {
+    kernels_.combine(tsum, pt, sum, ps, y0, y1, W_);
+  });
 }
 
 template <typename Pixel, typename Sum>
@@ -256,14 +367,12 @@ int ContrastKernel<Pixel, Sum>::Render(uint8_t* const* outRows, int row0, int co
   // A window with nothing to scale (lo == hi) renders outMin everywhere.
   const double scale =
       lo < hi ? 0.999999 / (int64_t{hi} - lo) * (outMax - outMin + 1) : 0.0;
-  for (int y = 0; y < rows; ++y) {
-    const Sum* in = sum_.data() + std::size_t(row0 + y) * W_ + col0;
-    uint8_t* out = outRows[y];
-    for (int x = 0; x < cols; ++x) {
-      const double v = static_cast<double>(int64_t{in[x]} - lo) * scale + outMin;
-      out[x] = static_cast<uint8_t>(static_cast<int64_t>(v));
-    }
-  }
+  const std::size_t stride = sumStride();
+  ForRanges(static_cast<uint32_t>(rows), [&](uint32_t y0, uint32_t y1) {
+    for (uint32_t y = y0; y < y1; ++y)
+      kernels_.render(sum_.data() + (row0 + y) * stride + col0, outRows[y],
+                      static_cast<uint32_t>(cols), lo, scale, outMin);
+  });
   return status::kOk;
 }
 
@@ -281,8 +390,9 @@ bool StepSink(void* context) { return static_cast<ProgressSink*>(context)->Step(
 template <typename Kernel>
 int RunVariant(const LuminanceMatrix& matrix, uint8_t** outRows, uint16_t s, int rowStart,
                int colStart, int N, int row0, int col0, int rows, int cols,
-               ProgressCallback callback, bool showProgress, int outMin, int outMax) {
-  Kernel kernel(callback, showProgress);
+               ProgressCallback callback, bool showProgress, int outMin, int outMax,
+               const KernelOptions& options) {
+  Kernel kernel(callback, showProgress, options);
   int r = kernel.Load(matrix.rows, rowStart, colStart, static_cast<uint32_t>(N),
                       static_cast<uint32_t>(N));
   if (r != status::kOk) return r;
@@ -296,6 +406,13 @@ int RunVariant(const LuminanceMatrix& matrix, uint8_t** outRows, uint16_t s, int
 int RunKernel(const LuminanceMatrix& matrix, uint8_t** outRows, uint16_t s, int rowStart,
               int colStart, int N, int row0, int col0, int rows, int cols, bool showProgress,
               ProgressSink* progress, int outMin, int outMax) {
+  return RunKernel(matrix, outRows, s, rowStart, colStart, N, row0, col0, rows, cols,
+                   showProgress, progress, outMin, outMax, KernelOptions{});
+}
+
+int RunKernel(const LuminanceMatrix& matrix, uint8_t** outRows, uint16_t s, int rowStart,
+              int colStart, int N, int row0, int col0, int rows, int cols, bool showProgress,
+              ProgressSink* progress, int outMin, int outMax, const KernelOptions& options) {
   // The window must lie inside the matrix; the region is checked by Render.
   if (!matrix.HasRows() || outRows == nullptr || N <= 0 || rowStart < 0 || colStart < 0 ||
       rowStart + N > matrix.side || colStart + N > matrix.side)
@@ -303,11 +420,17 @@ int RunKernel(const LuminanceMatrix& matrix, uint8_t** outRows, uint16_t s, int 
   ProgressCallback callback;
   if (progress != nullptr) callback = {&StepSink, progress};
   showProgress = showProgress && progress != nullptr;
-  if (ChooseKernelVariant(matrix.max, s) == KernelVariant::k8Bit)
-    return RunVariant<ContrastKernel8>(matrix, outRows, s, rowStart, colStart, N, row0, col0,
-                                       rows, cols, callback, showProgress, outMin, outMax);
-  return RunVariant<ContrastKernel16>(matrix, outRows, s, rowStart, colStart, N, row0, col0,
-                                      rows, cols, callback, showProgress, outMin, outMax);
+  const int r =
+      ChooseKernelVariant(matrix.max, s) == KernelVariant::k8Bit
+          ? RunVariant<ContrastKernel8>(matrix, outRows, s, rowStart, colStart, N, row0, col0,
+                                        rows, cols, callback, showProgress, outMin, outMax,
+                                        options)
+          : RunVariant<ContrastKernel16>(matrix, outRows, s, rowStart, colStart, N, row0, col0,
+                                         rows, cols, callback, showProgress, outMin, outMax,
+                                         options);
+  // A cancel gives back everything, the planes kept for reuse included.
+  if (r == status::kCancelled) ReleaseCachedBlocks();
+  return r;
 }
 
 }  // namespace veska

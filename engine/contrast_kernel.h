@@ -14,6 +14,7 @@
 // Sums wrap around in their own width in both.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
@@ -39,14 +40,33 @@ struct ProgressCallback {
 // decimal values 1.570796327 and 0.785398163, not exact pi/2 and pi/4.
 void FillSlopeTable(double* slope, double* offset, uint32_t n, uint32_t& K);
 
+// How a kernel runs: which row-kernel build and how many threads. Results are
+// bit-identical for every build and thread count.
+struct KernelOptions {
+  const RowKernelSet* build = nullptr;  // nullptr: the process's choice (SelectRowKernels)
+  unsigned threads = 0;                 // 0: DefaultThreadCount()
+};
+
+// Planes are stored with their rows padded to PaddedWidth elements (row y of
+// the source plane starts at y * PaddedWidth(W)); the padding repeats a row's
+// last value in the pixel planes and holds no result in the sum planes.
+//
+// Threads: a run splits the slopes into one group per thread. Each group's
+// line states and offsets evolve from the plane and its own slopes alone, and
+// the sums are only ever added to with wrap-around arithmetic, which is
+// associative and commutative; so the groups may add into the same sum plane
+// in any order, provided no two touch a row at the same time. The rows of a
+// pass are cut into bands, and each band is visited by the groups one after
+// another (group 0 first, storing rather than adding on the downward sweep,
+// which is why the sum planes need no zeroing). Only the calling thread
+// (group 0) reports progress and sees a cancel; the others stop at their next
+// row.
 template <typename Pixel, typename Sum>
 class ContrastKernel {
  public:
   using Kernels = RowKernels<Pixel, Sum>;
 
-  explicit ContrastKernel(ProgressCallback callback, bool showProgress);
-  // Uses the given row-kernel build instead of the process's choice.
-  ContrastKernel(ProgressCallback callback, bool showProgress, const Kernels& kernels);
+  ContrastKernel(ProgressCallback callback, bool showProgress, const KernelOptions& options = {});
   ContrastKernel(const ContrastKernel&) = delete;
   ContrastKernel& operator=(const ContrastKernel&) = delete;
   ~ContrastKernel() { Destroy(); }
@@ -81,22 +101,31 @@ class ContrastKernel {
   // then never rises above min + hb, which caps every difference one lower).
   void RenderBounds(int32_t& lo, int32_t& hi) const;
   // The final sum of window row y, column x (valid after Run).
-  Sum sum(uint32_t y, uint32_t x) const { return sum_[std::size_t{y} * W_ + x]; }
+  Sum sum(uint32_t y, uint32_t x) const { return sum_[y * sumStride() + x]; }
+  // The threads this kernel runs with.
+  unsigned threadCount() const { return threads_; }
 
  private:
+  struct PassPlan;
+
+  std::size_t sumStride() const { return PaddedWidth(W_); }
   void SetHalfWidths(uint32_t smallSize, uint32_t bigSize);
-  int ScanPass(const Pixel* plane, Sum* sums, uint32_t Wp, uint32_t Hp);
-  int Sweep(int d, const Pixel* plane, Sum* sums, uint32_t Wp, uint32_t Hp, int mode,
-            const LineParams& lp, double progressStep, double& progress);
-  void AdvanceRow(int d, const Pixel*& src, Sum*& sums, uint32_t Wp);
+  bool FillLineStarts();
+  int ScanPasses();
+  int RunGroup(unsigned group, unsigned groups, PassPlan* plans);
+  bool AwaitTurn(std::atomic<uint32_t>& turn, uint32_t target) const;
+  void CancelGroups(PassPlan* plans);
   void Combine();
   Pixel* States(uint32_t u) { return lineStates_.data() + std::size_t{u} * stateStride_; }
   void FreeRunTables();
+  // Runs fn(begin, end) over [0, count) cut into one range per thread.
+  template <typename Fn>
+  void ForRanges(uint32_t count, Fn&& fn) const;
 
-  AlignedArray<Pixel> source_;      // W*H, row-major
-  AlignedArray<Pixel> transposed_;  // H*W, column-major copy read by the second pass
-  AlignedArray<Sum> sum_;           // W*H, row-major
-  AlignedArray<Sum> transposedSum_; // H*W
+  AlignedArray<Pixel> source_;      // H rows of PaddedWidth(W), row-major
+  AlignedArray<Pixel> transposed_;  // W rows of PaddedWidth(H): the columns, read by pass 2
+  AlignedArray<Sum> sum_;           // like source_
+  AlignedArray<Sum> transposedSum_; // like transposed_
   uint32_t hs_ = 0;
   uint32_t hb_ = 0;
   uint32_t W_ = 0;
@@ -111,7 +140,11 @@ class ContrastKernel {
   AlignedArray<double> offset_;
   AlignedArray<Pixel> lineStates_;  // n regions of stateStride_ elements, slope order
   std::size_t stateStride_ = 0;
+  AlignedArray<Pixel> lineStarts_;  // InitLineState by value, see SlopeGroup::starts
+  AlignedArray<int8_t> steps_;      // each slope's column step for the current row
   Kernels kernels_;
+  unsigned threads_;
+  std::atomic<bool> cancelled_{false};
 };
 
 using ContrastKernel8 = ContrastKernel<uint8_t, int16_t>;
@@ -131,8 +164,13 @@ KernelVariant ChooseKernelVariant(uint16_t matrixMax, uint16_t s);
 // outRows (rows pointers of cols bytes) over outMin..outMax. The progress
 // sink's Step is the callback when showProgress is set (progress may be
 // null). Returns 0, -1, -14 or 100 (cancel: outRows are left untouched).
+// A cancelled run also returns every cached plane to the system.
 int RunKernel(const LuminanceMatrix& matrix, uint8_t** outRows, uint16_t s, int rowStart,
               int colStart, int N, int row0, int col0, int rows, int cols, bool showProgress,
               ProgressSink* progress, int outMin, int outMax);
+// The same with an explicit build and thread count.
+int RunKernel(const LuminanceMatrix& matrix, uint8_t** outRows, uint16_t s, int rowStart,
+              int colStart, int N, int row0, int col0, int rows, int cols, bool showProgress,
+              ProgressSink* progress, int outMin, int outMax, const KernelOptions& options);
 
 }  // namespace veska

@@ -1,6 +1,8 @@
 #include "engine/row_update.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 
 namespace veska {
 
@@ -135,6 +137,77 @@ void UpdateRow(int step, const Pixel* src, Sum* sums, Pixel* states, uint32_t W,
   }
 }
 
+template <typename Pixel>
+void InitSlopesPlain(const SlopeGroup<Pixel>& group, const Pixel* src) {
+  for (uint32_t u = 0; u < group.count; ++u)
+    InitRowStates(src, group.states + u * group.stride, group.width, group.mode, *group.lp);
+}
+
+template <typename Pixel, typename Sum>
+void UpdateSlopesPlain(const SlopeGroup<Pixel>& group, const Pixel* src, Sum* sums,
+                       const int8_t* steps, bool overwrite) {
+  if (overwrite) std::fill(sums, sums + group.width, Sum{0});
+  for (uint32_t u = 0; u < group.count; ++u)
+    UpdateRow(steps[u], src, sums, group.states + u * group.stride, group.width, group.mode,
+              *group.lp);
+}
+
+// Side of the square tiles in which the transposing loops walk the planes,
+// so that both the row-major and the column-major side stay in cache.
+constexpr uint32_t kTile = 32;
+
+template <typename Sum>
+void CombineRows(const Sum* tsum, std::size_t tstride, Sum* sum, std::size_t stride, uint32_t y0,
+                 uint32_t y1, uint32_t width) {
+  CombinePlain(tsum, tstride, sum, stride, y0, y1, 0, width);
+}
+
+template <typename Pixel, typename Sum>
+constexpr RowKernels<Pixel, Sum> kPlainKernels{
+    &InitSlopesPlain<Pixel>,   &UpdateSlopesPlain<Pixel, Sum>, &NarrowPlain<Pixel>,
+    &TransposePlain<Pixel>,    &CombineRows<Sum>,              &RenderPlain<Sum>};
+
+struct BuildEntry {
+  const RowKernelSet& (*kernels)();
+  const char* name;
+  bool (*supported)();
+};
+
+bool Always() { return true; }
+
+#ifdef VESKA_X86_BUILDS
+bool HasSse2() { return __builtin_cpu_supports("sse2"); }
+bool HasAvx2() { return __builtin_cpu_supports("avx2"); }
+bool HasAvx512() {
+  return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+         __builtin_cpu_supports("avx512vl");
+}
+#endif
+
+// Every build compiled into this program, from the reference to the best.
+constexpr BuildEntry kBuilds[] = {
+    {&PlainRowKernels, "plain", &Always},
+#ifdef VESKA_X86_BUILDS
+    {&Sse2RowKernels, "sse2", &HasSse2},
+    {&Avx2RowKernels, "avx2", &HasAvx2},
+    {&Avx512RowKernels, "avx512", &HasAvx512},
+#endif
+};
+
+const RowKernelSet& ChooseRowKernels() {
+  const RowKernelSet* best = &PlainRowKernels();
+  for (const BuildEntry& b : kBuilds)
+    if (b.supported()) best = &b.kernels();
+  const char* wanted = std::getenv("VESKA_KERNEL");
+  if (wanted == nullptr || *wanted == '\0') return *best;
+  if (const RowKernelSet* named = FindRowKernels(wanted)) return *named;
+  // The one message the engine writes itself: a developer's override that
+  // cannot be honoured must not pass unnoticed.
+  std::fprintf(stderr, "veska: VESKA_KERNEL=%s is not available on this processor; using %s\n",
+               wanted, best->name);
+  return *best;
+}
+
 }  // namespace
 
 void InitRowStatesPlain8(const uint8_t* src, uint8_t* states, uint32_t W, int mode,
@@ -157,13 +230,84 @@ void UpdateRowPlain16(int step, const uint16_t* src, int32_t* sums, uint16_t* st
   UpdateRow(step, src, sums, states, W, mode, lp);
 }
 
+template <typename Pixel>
+void NarrowPlain(const uint16_t* in, Pixel* out, uint32_t count, Pixel& hi, Pixel& lo) {
+  for (uint32_t c = 0; c < count; ++c) {
+    const Pixel v = static_cast<Pixel>(in[c]);
+    out[c] = v;
+    hi = std::max(hi, v);
+    lo = std::min(lo, v);
+  }
+}
+
+template <typename Pixel>
+void TransposePlain(const uint16_t* const* rows, int colStart, uint32_t r0, uint32_t r1,
+                    uint32_t c0, uint32_t c1, Pixel* out, std::size_t stride) {
+  for (uint32_t rb = r0; rb < r1; rb += kTile)
+    for (uint32_t cb = c0; cb < c1; cb += kTile)
+      for (uint32_t r = rb; r < std::min(r1, rb + kTile); ++r) {
+        const uint16_t* in = rows[r] + colStart;
+        for (uint32_t c = cb; c < std::min(c1, cb + kTile); ++c)
+          out[c * stride + r] = static_cast<Pixel>(in[c]);
+      }
+}
+
+template <typename Sum>
+void CombinePlain(const Sum* tsum, std::size_t tstride, Sum* sum, std::size_t stride, uint32_t y0,
+                  uint32_t y1, uint32_t x0, uint32_t x1) {
+  for (uint32_t yb = y0; yb < y1; yb += kTile)
+    for (uint32_t xb = x0; xb < x1; xb += kTile)
+      for (uint32_t x = xb; x < std::min(x1, xb + kTile); ++x)
+        for (uint32_t y = yb; y < std::min(y1, yb + kTile); ++y) {
+          Sum& s = sum[y * stride + x];
+          s = WrapAdd(s, tsum[x * tstride + y]);
+        }
+}
+
+template <typename Sum>
+void RenderPlain(const Sum* in, uint8_t* out, uint32_t count, int32_t lo, double scale,
+                 int outMin) {
+  for (uint32_t x = 0; x < count; ++x) {
+    const double v = static_cast<double>(int64_t{in[x]} - lo) * scale + outMin;
+    out[x] = static_cast<uint8_t>(static_cast<int64_t>(v));
+  }
+}
+
+template void NarrowPlain(const uint16_t*, uint8_t*, uint32_t, uint8_t&, uint8_t&);
+template void NarrowPlain(const uint16_t*, uint16_t*, uint32_t, uint16_t&, uint16_t&);
+template void TransposePlain(const uint16_t* const*, int, uint32_t, uint32_t, uint32_t, uint32_t,
+                             uint8_t*, std::size_t);
+template void TransposePlain(const uint16_t* const*, int, uint32_t, uint32_t, uint32_t, uint32_t,
+                             uint16_t*, std::size_t);
+template void CombinePlain(const int16_t*, std::size_t, int16_t*, std::size_t, uint32_t, uint32_t,
+                           uint32_t, uint32_t);
+template void CombinePlain(const int32_t*, std::size_t, int32_t*, std::size_t, uint32_t, uint32_t,
+                           uint32_t, uint32_t);
+template void RenderPlain(const int16_t*, uint8_t*, uint32_t, int32_t, double, int);
+template void RenderPlain(const int32_t*, uint8_t*, uint32_t, int32_t, double, int);
+
 const RowKernelSet& PlainRowKernels() {
-  static const RowKernelSet kPlain{"plain",
-                                   {&InitRowStatesPlain8, &UpdateRowPlain8},
-                                   {&InitRowStatesPlain16, &UpdateRowPlain16}};
+  static const RowKernelSet kPlain{"plain", kPlainKernels<uint8_t, int16_t>,
+                                   kPlainKernels<uint16_t, int32_t>};
   return kPlain;
 }
 
-const RowKernelSet& SelectRowKernels() { return PlainRowKernels(); }
+const RowKernelSet* FindRowKernels(std::string_view name) {
+  for (const BuildEntry& b : kBuilds)
+    if (name == b.name) return b.supported() ? &b.kernels() : nullptr;
+  return nullptr;
+}
+
+std::vector<const RowKernelSet*> AvailableRowKernels() {
+  std::vector<const RowKernelSet*> builds;
+  for (const BuildEntry& b : kBuilds)
+    if (b.supported()) builds.push_back(&b.kernels());
+  return builds;
+}
+
+const RowKernelSet& SelectRowKernels() {
+  static const RowKernelSet& chosen = ChooseRowKernels();
+  return chosen;
+}
 
 }  // namespace veska

@@ -12,10 +12,17 @@
 // always be replaced as a pair (see RowKernels). The plain build interleaves
 // the centres of one line (small, big, small, big, ...) in mode 0 and keeps
 // the one stored centre per line in modes 1 and 2.
+//
+// Builds: plain (portable, one line at a time) and, on x86, SSE2, AVX2 and
+// AVX-512BW/VL builds that update a vector of lines per instruction. All give
+// bit-identical sums.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <string_view>
 #include <type_traits>
+#include <vector>
 
 namespace veska {
 
@@ -66,42 +73,115 @@ inline Sum WrapAdd(Sum a, Sum b) {
   return static_cast<Sum>(static_cast<U>(static_cast<U>(a) + static_cast<U>(b)));
 }
 
-// One build of the row kernels for one storage variant.
-//   init:   starts the W lines of one slope from a row (src).
+// Every plane row and every slope's line-state region holds a multiple of
+// this many lines, so that vector builds work in whole blocks; the lines past
+// the window's width are padding that no result depends on.
+constexpr uint32_t kRowPadding = 64;
+
+inline uint32_t PaddedWidth(uint32_t width) {
+  return (width + kRowPadding - 1) / kRowPadding * kRowPadding;
+}
+
+// One thread's share of the slopes during one sweep, as the row kernels see
+// it: `count` line-state regions of `stride` elements each.
+template <typename Pixel>
+struct SlopeGroup {
+  Pixel* states = nullptr;
+  std::size_t stride = 0;
+  uint32_t count = 0;
+  uint32_t width = 0;        // lines per row: the width of the pass
+  uint32_t paddedWidth = 0;  // PaddedWidth(width): elements per plane and sum row
+  int mode = kBoth;
+  const LineParams* lp = nullptr;
+  // The starting centres of a line by value: small and big of value v at
+  // starts[2 * (v - min)] and starts[2 * (v - min) + 1] (InitLineState).
+  const Pixel* starts = nullptr;
+};
+
+// One build of the kernel's inner loops for one storage variant.
+//   init:   starts the lines of every slope of the group from the row src.
 //   update: advances them over the row src, adding each line's small - big
-//           difference into sums. step is the column step of the slope's
-//           lines between this row and the next (-1, 0, +1): with a step the
-//           lines shift one column that way, the line entering at the first
-//           visited column starts fresh from that column's pixel, and the
-//           line leaving at the far edge ends.
+//           difference into sums (or storing the total when overwrite is set,
+//           so that the first visit of a row needs no zeroed sums). steps[i]
+//           is the column step of slope i's lines between this row and the
+//           next (-1, 0, +1): with a step the lines shift one column that way,
+//           the line entering at the first visited column starts fresh from
+//           that column's pixel, and the line leaving at the far edge ends.
+//           src and sums hold paddedWidth elements; a build may read and
+//           write all of them, and only the first `width` sums are results.
+//   narrow: copies count matrix values into a plane row, truncated to the
+//           pixel width, raising hi and lowering lo to the extremes copied.
+//   transpose: out[c * stride + r] = rows[r][colStart + c] (truncated) for
+//           rows r0..r1-1 and columns c0..c1-1 of the window.
+//   combine: sum[y * stride + x] += tsum[x * tstride + y] (wrap-around) for
+//           rows y0..y1-1 and columns 0..width-1.
+//   render: out[x] = trunc((in[x] - lo) * scale + outMin) as a byte, x < count.
 template <typename Pixel, typename Sum>
 struct RowKernels {
-  using Init = void (*)(const Pixel* src, Pixel* states, uint32_t W, int mode,
-                        const LineParams& lp);
-  using Update = void (*)(int step, const Pixel* src, Sum* sums, Pixel* states, uint32_t W,
-                          int mode, const LineParams& lp);
+  using Init = void (*)(const SlopeGroup<Pixel>& group, const Pixel* src);
+  using Update = void (*)(const SlopeGroup<Pixel>& group, const Pixel* src, Sum* sums,
+                          const int8_t* steps, bool overwrite);
+  using Narrow = void (*)(const uint16_t* in, Pixel* out, uint32_t count, Pixel& hi, Pixel& lo);
+  using Transpose = void (*)(const uint16_t* const* rows, int colStart, uint32_t r0, uint32_t r1,
+                             uint32_t c0, uint32_t c1, Pixel* out, std::size_t stride);
+  using Combine = void (*)(const Sum* tsum, std::size_t tstride, Sum* sum, std::size_t stride,
+                           uint32_t y0, uint32_t y1, uint32_t width);
+  using Render = void (*)(const Sum* in, uint8_t* out, uint32_t count, int32_t lo, double scale,
+                          int outMin);
   Init init;
   Update update;
+  Narrow narrow;
+  Transpose transpose;
+  Combine combine;
+  Render render;
 };
 
 using RowKernels8 = RowKernels<uint8_t, int16_t>;
 using RowKernels16 = RowKernels<uint16_t, int32_t>;
-using RowUpdate8 = RowKernels8::Update;
-using RowUpdate16 = RowKernels16::Update;
 
 // The row kernels of one processor build, for both storage variants.
 struct RowKernelSet {
-  const char* name;
+  const char* name;  // "plain", "sse2", "avx2" or "avx512"
   RowKernels8 k8;
   RowKernels16 k16;
 };
 
-// The build the kernel uses in this process. Every build gives bit-identical
-// sums; today there is only the plain one.
+// The build the kernel uses in this process, chosen once on first use: the
+// best build this processor runs, or the one VESKA_KERNEL names
+// (plain|sse2|avx2|avx512). Naming a build the processor lacks, or an unknown
+// one, gives a single warning on stderr and the best build.
 const RowKernelSet& SelectRowKernels();
 // The portable build, one line per iteration; the reference for the others.
 const RowKernelSet& PlainRowKernels();
+// The named build if this processor runs it, else nullptr.
+const RowKernelSet* FindRowKernels(std::string_view name);
+// Every build this processor runs, plain first and the best last.
+std::vector<const RowKernelSet*> AvailableRowKernels();
 
+#if defined(__x86_64__) || defined(__i386__)
+#define VESKA_X86_BUILDS 1
+// The vector builds, each in its own translation unit compiled for its
+// instruction set; only call them on a processor that has it.
+const RowKernelSet& Sse2RowKernels();
+const RowKernelSet& Avx2RowKernels();
+const RowKernelSet& Avx512RowKernels();
+#endif
+
+// The plain build's loops, for the vector builds' edges and tails.
+template <typename Pixel>
+void NarrowPlain(const uint16_t* in, Pixel* out, uint32_t count, Pixel& hi, Pixel& lo);
+template <typename Pixel>
+void TransposePlain(const uint16_t* const* rows, int colStart, uint32_t r0, uint32_t r1,
+                    uint32_t c0, uint32_t c1, Pixel* out, std::size_t stride);
+template <typename Sum>
+void CombinePlain(const Sum* tsum, std::size_t tstride, Sum* sum, std::size_t stride, uint32_t y0,
+                  uint32_t y1, uint32_t x0, uint32_t x1);
+template <typename Sum>
+void RenderPlain(const Sum* in, uint8_t* out, uint32_t count, int32_t lo, double scale,
+                 int outMin);
+
+// The single-slope plain kernels the plain build is made of. States of one
+// slope: W interleaved (small, big) pairs in mode kBoth, W centres otherwise.
 void InitRowStatesPlain8(const uint8_t* src, uint8_t* states, uint32_t W, int mode,
                          const LineParams& lp);
 void InitRowStatesPlain16(const uint16_t* src, uint16_t* states, uint32_t W, int mode,

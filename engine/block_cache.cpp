@@ -1,0 +1,116 @@
+#include "engine/block_cache.h"
+
+#include <mutex>
+#include <new>
+#include <vector>
+
+namespace veska {
+
+namespace {
+
+struct Block {
+  void* data;
+  std::size_t capacity;
+};
+
+void FreeBlock(void* data) { ::operator delete(data, std::align_val_t(kBlockAlignment)); }
+
+class BlockCache {
+ public:
+  static BlockCache& Instance() {
+    static BlockCache cache;
+    return cache;
+  }
+
+  // The smallest kept block that fits, unless it is far larger than needed
+  // (then a fresh block serves better and the large one stays for a large run).
+  bool Take(std::size_t bytes, Block& out) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::size_t best = blocks_.size();
+    for (std::size_t i = 0; i < blocks_.size(); ++i) {
+      const std::size_t c = blocks_[i].capacity;
+      if (c < bytes || c / 4 > bytes + kCachedBlockMin) continue;
+      if (best == blocks_.size() || c < blocks_[best].capacity) best = i;
+    }
+    if (best == blocks_.size()) return false;
+    out = blocks_[best];
+    blocks_.erase(blocks_.begin() + static_cast<std::ptrdiff_t>(best));
+    total_ -= out.capacity;
+    return true;
+  }
+
+  // Keeps the block, dropping the oldest kept ones while over the limit.
+  void Keep(Block block) {
+    std::vector<Block> evicted;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      try {
+        blocks_.push_back(block);
+      } catch (const std::bad_alloc&) {
+        evicted.push_back(block);  // cannot remember it: free it instead
+      }
+      total_ += evicted.empty() ? block.capacity : 0;
+      while (total_ > kBlockCacheLimit && !blocks_.empty()) {
+        total_ -= blocks_.front().capacity;
+        FreeBlock(blocks_.front().data);
+        blocks_.erase(blocks_.begin());
+      }
+    }
+    for (const Block& b : evicted) FreeBlock(b.data);
+  }
+
+  void Clear() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (const Block& b : blocks_) FreeBlock(b.data);
+    blocks_.clear();
+    total_ = 0;
+  }
+
+  std::size_t Total() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return total_;
+  }
+
+ private:
+  BlockCache() = default;
+  ~BlockCache() { Clear(); }
+
+  std::mutex mutex_;
+  std::vector<Block> blocks_;  // oldest first
+  std::size_t total_ = 0;
+};
+
+}  // namespace
+
+void* AcquireBlock(std::size_t bytes, std::size_t* capacity) {
+  if (bytes == 0) bytes = 1;
+  if (bytes >= kCachedBlockMin) {
+    Block b;
+    if (BlockCache::Instance().Take(bytes, b)) {
+      *capacity = b.capacity;
+      return b.data;
+    }
+  }
+  void* data = ::operator new(bytes, std::align_val_t(kBlockAlignment), std::nothrow);
+  if (data == nullptr && bytes >= kCachedBlockMin) {
+    // Kept blocks that did not fit may be what stands in the way.
+    ReleaseCachedBlocks();
+    data = ::operator new(bytes, std::align_val_t(kBlockAlignment), std::nothrow);
+  }
+  *capacity = data != nullptr ? bytes : 0;
+  return data;
+}
+
+void ReleaseBlock(void* block, std::size_t capacity) {
+  if (block == nullptr) return;
+  if (capacity >= kCachedBlockMin && capacity <= kBlockCacheLimit)
+    BlockCache::Instance().Keep({block, capacity});
+  else
+    FreeBlock(block);
+}
+
+void ReleaseCachedBlocks() { BlockCache::Instance().Clear(); }
+
+std::size_t CachedBlockBytes() { return BlockCache::Instance().Total(); }
+
+}  // namespace veska

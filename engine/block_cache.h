@@ -1,0 +1,29 @@
+// Large memory blocks kept for reuse between kernel runs.
+//
+// The kernel's planes are tens of megabytes, and the first touch of fresh
+// memory costs more than a whole run on some machines; so blocks of at least
+// kCachedBlockMin bytes are not returned to the system when released but kept
+// here (up to kBlockCacheLimit bytes in all) for the next run of a similar
+// size. Smaller blocks go straight to and from the allocator. Thread-safe.
+#pragma once
+
+#include <cstddef>
+
+namespace veska {
+
+constexpr std::size_t kBlockAlignment = 64;
+constexpr std::size_t kCachedBlockMin = std::size_t{1} << 20;
+constexpr std::size_t kBlockCacheLimit = std::size_t{768} << 20;
+
+// A block of at least `bytes` bytes on a kBlockAlignment boundary, its
+// contents undefined; its usable size is stored in *capacity. nullptr when
+// memory is short (never throws).
+void* AcquireBlock(std::size_t bytes, std::size_t* capacity);
+// Gives back a block from AcquireBlock with the capacity it reported.
+void ReleaseBlock(void* block, std::size_t capacity);
+// Returns every kept block to the system.
+void ReleaseCachedBlocks();
+// The bytes currently kept for reuse.
+std::size_t CachedBlockBytes();
+
+}  // namespace veska
