@@ -12,7 +12,7 @@
 namespace veska {
 
 constexpr std::size_t kBlockAlignment = 64;
-constexpr std::size_t kCachedBlockMin = std::size_t{1} << 20;
+constexpr std::size_t kCachedBlockMin = std::size_t{64} << 10;
 constexpr std::size_t kBlockCacheLimit = std::size_t{768} << 20;
 
 // A block of at least `bytes` bytes on a kBlockAlignment boundary, its

@@ -118,29 +118,32 @@ int ContrastKernel<Pixel, Sum>::Load(const uint16_t* const* rows, int rowStart, 
   W_ = W;
   H_ = H;
 
-  // Rows, each with its extremes, then the columns; each range of rows or
-  // columns on its own thread.
-  const unsigned used = PrepareWorkers(std::min<uint32_t>(threads_, H));
+  // Each thread copies a range of rows into both planes (in whole tiles of
+  // 8 rows where it can) and keeps its own extremes.
+  const unsigned used = PrepareWorkers(std::min<uint32_t>(threads_, (H + 7) / 8));
   Pixel his[kMaxKernelThreads];
   Pixel los[kMaxKernelThreads];
   RunParallel(used, [&](unsigned i) {
+    const uint64_t tiles = (H + 7) / 8;
+    const uint32_t r0 = static_cast<uint32_t>(tiles * i / used) * 8;
+    const uint32_t r1 = std::min(H, static_cast<uint32_t>(tiles * (i + 1) / used) * 8);
     his[i] = 0;
     los[i] = static_cast<Pixel>(~Pixel{0});
-    const uint32_t r0 = static_cast<uint32_t>(uint64_t{H} * i / used);
-    const uint32_t r1 = static_cast<uint32_t>(uint64_t{H} * (i + 1) / used);
+    kernels_.load(rows + rowStart, colStart, r0, r1, W, source_.data(), pw, transposed_.data(), ph,
+                  his[i], los[i]);
     for (uint32_t r = r0; r < r1; ++r) {
-      Pixel* out = source_.data() + r * pw;
-      kernels_.narrow(rows[rowStart + r] + colStart, out, W, his[i], los[i]);
-      std::fill(out + W, out + pw, out[W - 1]);
+      Pixel* row = source_.data() + r * pw;
+      std::fill(row + W, row + pw, row[W - 1]);
     }
   });
   max_ = *std::max_element(his, his + used);
   min_ = *std::min_element(los, los + used);
+  // The transposed rows' padding, once every thread's columns are in.
   ForRanges(W, [&](uint32_t c0, uint32_t c1) {
-    Pixel* out = transposed_.data();
-    kernels_.transpose(rows + rowStart, colStart, 0, H, c0, c1, out, ph);
-    for (uint32_t c = c0; c < c1; ++c)
-      std::fill(out + c * ph + H, out + (c + 1) * ph, out[c * ph + H - 1]);
+    for (uint32_t c = c0; c < c1; ++c) {
+      Pixel* row = transposed_.data() + c * ph;
+      std::fill(row + H, row + ph, row[H - 1]);
+    }
   });
   return status::kOk;
 }

@@ -156,6 +156,13 @@ void UpdateSlopesPlain(const SlopeGroup<Pixel>& group, const Pixel* src, Sum* su
 // so that both the row-major and the column-major side stay in cache.
 constexpr uint32_t kTile = 32;
 
+template <typename Pixel>
+void LoadRows(const uint16_t* const* rows, int colStart, uint32_t r0, uint32_t r1, uint32_t width,
+              Pixel* source, std::size_t sstride, Pixel* transposed, std::size_t tstride, Pixel& hi,
+              Pixel& lo) {
+  LoadPlain(rows, colStart, r0, r1, 0, width, source, sstride, transposed, tstride, hi, lo);
+}
+
 template <typename Sum>
 void CombineRows(const Sum* tsum, std::size_t tstride, Sum* sum, std::size_t stride, uint32_t y0,
                  uint32_t y1, uint32_t width) {
@@ -164,8 +171,8 @@ void CombineRows(const Sum* tsum, std::size_t tstride, Sum* sum, std::size_t str
 
 template <typename Pixel, typename Sum>
 constexpr RowKernels<Pixel, Sum> kPlainKernels{
-    &InitSlopesPlain<Pixel>,   &UpdateSlopesPlain<Pixel, Sum>, &NarrowPlain<Pixel>,
-    &TransposePlain<Pixel>,    &CombineRows<Sum>,              &RenderPlain<Sum>};
+    &InitSlopesPlain<Pixel>, &UpdateSlopesPlain<Pixel, Sum>, &LoadRows<Pixel>,
+    &CombineRows<Sum>,       &RenderPlain<Sum>};
 
 struct BuildEntry {
   const RowKernelSet& (*kernels)();
@@ -231,24 +238,20 @@ void UpdateRowPlain16(int step, const uint16_t* src, int32_t* sums, uint16_t* st
 }
 
 template <typename Pixel>
-void NarrowPlain(const uint16_t* in, Pixel* out, uint32_t count, Pixel& hi, Pixel& lo) {
-  for (uint32_t c = 0; c < count; ++c) {
-    const Pixel v = static_cast<Pixel>(in[c]);
-    out[c] = v;
-    hi = std::max(hi, v);
-    lo = std::min(lo, v);
-  }
-}
-
-template <typename Pixel>
-void TransposePlain(const uint16_t* const* rows, int colStart, uint32_t r0, uint32_t r1,
-                    uint32_t c0, uint32_t c1, Pixel* out, std::size_t stride) {
+void LoadPlain(const uint16_t* const* rows, int colStart, uint32_t r0, uint32_t r1, uint32_t c0,
+               uint32_t c1, Pixel* source, std::size_t sstride, Pixel* transposed,
+               std::size_t tstride, Pixel& hi, Pixel& lo) {
   for (uint32_t rb = r0; rb < r1; rb += kTile)
     for (uint32_t cb = c0; cb < c1; cb += kTile)
       for (uint32_t r = rb; r < std::min(r1, rb + kTile); ++r) {
         const uint16_t* in = rows[r] + colStart;
-        for (uint32_t c = cb; c < std::min(c1, cb + kTile); ++c)
-          out[c * stride + r] = static_cast<Pixel>(in[c]);
+        for (uint32_t c = cb; c < std::min(c1, cb + kTile); ++c) {
+          const Pixel v = static_cast<Pixel>(in[c]);
+          source[r * sstride + c] = v;
+          transposed[c * tstride + r] = v;
+          hi = std::max(hi, v);
+          lo = std::min(lo, v);
+        }
       }
 }
 
@@ -273,12 +276,10 @@ void RenderPlain(const Sum* in, uint8_t* out, uint32_t count, int32_t lo, double
   }
 }
 
-template void NarrowPlain(const uint16_t*, uint8_t*, uint32_t, uint8_t&, uint8_t&);
-template void NarrowPlain(const uint16_t*, uint16_t*, uint32_t, uint16_t&, uint16_t&);
-template void TransposePlain(const uint16_t* const*, int, uint32_t, uint32_t, uint32_t, uint32_t,
-                             uint8_t*, std::size_t);
-template void TransposePlain(const uint16_t* const*, int, uint32_t, uint32_t, uint32_t, uint32_t,
-                             uint16_t*, std::size_t);
+template void LoadPlain(const uint16_t* const*, int, uint32_t, uint32_t, uint32_t, uint32_t,
+                        uint8_t*, std::size_t, uint8_t*, std::size_t, uint8_t&, uint8_t&);
+template void LoadPlain(const uint16_t* const*, int, uint32_t, uint32_t, uint32_t, uint32_t,
+                        uint16_t*, std::size_t, uint16_t*, std::size_t, uint16_t&, uint16_t&);
 template void CombinePlain(const int16_t*, std::size_t, int16_t*, std::size_t, uint32_t, uint32_t,
                            uint32_t, uint32_t);
 template void CombinePlain(const int32_t*, std::size_t, int32_t*, std::size_t, uint32_t, uint32_t,

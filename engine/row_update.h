@@ -109,10 +109,11 @@ struct SlopeGroup {
 //           that column's pixel, and the line leaving at the far edge ends.
 //           src and sums hold paddedWidth elements; a build may read and
 //           write all of them, and only the first `width` sums are results.
-//   narrow: copies count matrix values into a plane row, truncated to the
-//           pixel width, raising hi and lowering lo to the extremes copied.
-//   transpose: out[c * stride + r] = rows[r][colStart + c] (truncated) for
-//           rows r0..r1-1 and columns c0..c1-1 of the window.
+//   load:   copies rows r0..r1-1, columns 0..width-1 of the window (matrix
+//           rows `rows`, from column colStart), truncated to the pixel width,
+//           into both planes: source[r * sstride + c] and
+//           transposed[c * tstride + r]; raises hi and lowers lo to the
+//           extremes copied.
 //   combine: sum[y * stride + x] += tsum[x * tstride + y] (wrap-around) for
 //           rows y0..y1-1 and columns 0..width-1.
 //   render: out[x] = trunc((in[x] - lo) * scale + outMin) as a byte, x < count.
@@ -121,17 +122,16 @@ struct RowKernels {
   using Init = void (*)(const SlopeGroup<Pixel>& group, const Pixel* src);
   using Update = void (*)(const SlopeGroup<Pixel>& group, const Pixel* src, Sum* sums,
                           const int8_t* steps, bool overwrite);
-  using Narrow = void (*)(const uint16_t* in, Pixel* out, uint32_t count, Pixel& hi, Pixel& lo);
-  using Transpose = void (*)(const uint16_t* const* rows, int colStart, uint32_t r0, uint32_t r1,
-                             uint32_t c0, uint32_t c1, Pixel* out, std::size_t stride);
+  using Load = void (*)(const uint16_t* const* rows, int colStart, uint32_t r0, uint32_t r1,
+                        uint32_t width, Pixel* source, std::size_t sstride, Pixel* transposed,
+                        std::size_t tstride, Pixel& hi, Pixel& lo);
   using Combine = void (*)(const Sum* tsum, std::size_t tstride, Sum* sum, std::size_t stride,
                            uint32_t y0, uint32_t y1, uint32_t width);
   using Render = void (*)(const Sum* in, uint8_t* out, uint32_t count, int32_t lo, double scale,
                           int outMin);
   Init init;
   Update update;
-  Narrow narrow;
-  Transpose transpose;
+  Load load;
   Combine combine;
   Render render;
 };
@@ -168,11 +168,11 @@ const RowKernelSet& Avx512RowKernels();
 #endif
 
 // The plain build's loops, for the vector builds' edges and tails.
+// LoadPlain for the block of rows r0..r1-1 and columns c0..c1-1.
 template <typename Pixel>
-void NarrowPlain(const uint16_t* in, Pixel* out, uint32_t count, Pixel& hi, Pixel& lo);
-template <typename Pixel>
-void TransposePlain(const uint16_t* const* rows, int colStart, uint32_t r0, uint32_t r1,
-                    uint32_t c0, uint32_t c1, Pixel* out, std::size_t stride);
+void LoadPlain(const uint16_t* const* rows, int colStart, uint32_t r0, uint32_t r1, uint32_t c0,
+               uint32_t c1, Pixel* source, std::size_t sstride, Pixel* transposed,
+               std::size_t tstride, Pixel& hi, Pixel& lo);
 template <typename Sum>
 void CombinePlain(const Sum* tsum, std::size_t tstride, Sum* sum, std::size_t stride, uint32_t y0,
                   uint32_t y1, uint32_t x0, uint32_t x1);

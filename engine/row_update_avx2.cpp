@@ -16,19 +16,17 @@ struct Avx2 {
 
   static Reg Load(const void* p) { return _mm256_load_si256(static_cast<const Reg*>(p)); }
   static void Store(void* p, Reg v) { _mm256_store_si256(static_cast<Reg*>(p), v); }
-  static Reg LoadU(const void* p) { return _mm256_loadu_si256(static_cast<const Reg*>(p)); }
-  // The low bytes of the 16-bit words of a, then of b.
-  static Reg PackLow8(Reg a, Reg b) {
-    const Reg low = _mm256_set1_epi16(0x00FF);
-    const Reg packed = _mm256_packus_epi16(_mm256_and_si256(a, low), _mm256_and_si256(b, low));
-    return _mm256_permute4x64_epi64(packed, 0xD8);  // the packs work per 128-bit lane
-  }
+
 
   using Dbl = __m256d;
   static constexpr int kDoubles = 4;
   static Dbl SetD(double v) { return _mm256_set1_pd(v); }
-  static Dbl LoadI32AsD(const int32_t* p) {
-    return _mm256_cvtepi32_pd(_mm_load_si128(reinterpret_cast<const __m128i*>(p)));
+  static Dbl LoadAsD(const int16_t* p) {
+    return _mm256_cvtepi32_pd(
+        _mm_cvtepi16_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p))));
+  }
+  static Dbl LoadAsD(const int32_t* p) {
+    return _mm256_cvtepi32_pd(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
   }
   static Dbl SubD(Dbl a, Dbl b) { return _mm256_sub_pd(a, b); }
   static Dbl MulD(Dbl a, Dbl b) { return _mm256_mul_pd(a, b); }

@@ -20,18 +20,16 @@ struct Avx512 {
 
   static Reg Load(const void* p) { return _mm512_load_si512(p); }
   static void Store(void* p, Reg v) { _mm512_store_si512(p, v); }
-  static Reg LoadU(const void* p) { return _mm512_loadu_si512(p); }
-  // The low bytes of the 16-bit words of a, then of b.
-  static Reg PackLow8(Reg a, Reg b) {
-    return _mm512_inserti64x4(_mm512_castsi256_si512(_mm512_cvtepi16_epi8(a)),
-                              _mm512_cvtepi16_epi8(b), 1);
-  }
 
   using Dbl = __m512d;
   static constexpr int kDoubles = 8;
   static Dbl SetD(double v) { return _mm512_set1_pd(v); }
-  static Dbl LoadI32AsD(const int32_t* p) {
-    return _mm512_cvtepi32_pd(_mm256_load_si256(reinterpret_cast<const __m256i*>(p)));
+  static Dbl LoadAsD(const int16_t* p) {
+    return _mm512_cvtepi32_pd(
+        _mm256_cvtepi16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))));
+  }
+  static Dbl LoadAsD(const int32_t* p) {
+    return _mm512_cvtepi32_pd(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)));
   }
   static Dbl SubD(Dbl a, Dbl b) { return _mm512_sub_pd(a, b); }
   static Dbl MulD(Dbl a, Dbl b) { return _mm512_mul_pd(a, b); }
@@ -43,7 +41,8 @@ struct Avx512 {
   }
   // The low bytes of the truncated lanes.
   static void StoreLowBytes(Dbl v, uint8_t* out) {
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm256_cvtepi32_epi8(_mm512_cvttpd_epi32(v)));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out),
+                     _mm256_cvtepi32_epi8(_mm512_cvttpd_epi32(v)));
   }
   static Reg LoadDup8(const uint8_t* p) {
     const Reg w = _mm512_cvtepu8_epi16(_mm256_load_si256(reinterpret_cast<const __m256i*>(p)));

@@ -14,12 +14,7 @@ struct Sse2 {
 
   static Reg Load(const void* p) { return _mm_load_si128(static_cast<const Reg*>(p)); }
   static void Store(void* p, Reg v) { _mm_store_si128(static_cast<Reg*>(p), v); }
-  static Reg LoadU(const void* p) { return _mm_loadu_si128(static_cast<const Reg*>(p)); }
-  // The low bytes of the 16-bit words of a, then of b.
-  static Reg PackLow8(Reg a, Reg b) {
-    const Reg low = _mm_set1_epi16(0x00FF);
-    return _mm_packus_epi16(_mm_and_si128(a, low), _mm_and_si128(b, low));
-  }
+
   // Rendering stays with the plain loop: two doubles per vector gain nothing.
   static constexpr int kDoubles = 2;
   static Reg LoadDup8(const uint8_t* p) {

@@ -305,7 +305,8 @@ struct VectorRows {
       const int g = count[k];
       if (g == 0) return;
       if constexpr (Mode == kSmallOnly)
-        row.extra = kWide ? V::Set32(g * (bigConst - 0x8000)) : V::Set16(static_cast<int16_t>(g * bigConst));
+        row.extra = kWide ? V::Set32(g * (bigConst - 0x8000))
+                          : V::Set16(static_cast<int16_t>(g * bigConst));
       if (k == 0)
         RunChunk<-1, Mode>(row, pending[0], g);
       else if (k == 1)
@@ -372,40 +373,6 @@ struct VectorPlanes {
   static constexpr bool kWide = sizeof(Pixel) == 2;
   static constexpr uint32_t kPerVector = V::kBytes / sizeof(Pixel);
 
-  static void Narrow(const uint16_t* in, Pixel* out, uint32_t count, Pixel& hi, Pixel& lo) {
-    uint32_t c = 0;
-    if (count >= kPerVector) {
-      // 16-bit values are compared with the top bit flipped (see the layout).
-      const R flip = V::Set16(static_cast<int16_t>(kWide ? 0x8000 : 0));
-      R top = V::Xor(V::Zero(), flip);         // the smallest value
-      R bottom = V::Xor(V::Set16(-1), flip);   // the largest value
-      for (; c + kPerVector <= count; c += kPerVector) {
-        R v;
-        if constexpr (kWide)
-          v = V::LoadU(in + c);
-        else
-          v = V::PackLow8(V::LoadU(in + c), V::LoadU(in + c + kPerVector / 2));
-        V::Store(out + c, v);
-        if constexpr (kWide) {
-          top = V::MaxI16(top, V::Xor(v, flip));
-          bottom = V::MinI16(bottom, V::Xor(v, flip));
-        } else {
-          top = V::MaxU8(top, v);
-          bottom = V::MinU8(bottom, v);
-        }
-      }
-      alignas(64) Pixel tops[kPerVector];
-      alignas(64) Pixel bottoms[kPerVector];
-      V::Store(tops, V::Xor(top, flip));
-      V::Store(bottoms, V::Xor(bottom, flip));
-      for (uint32_t k = 0; k < kPerVector; ++k) {
-        if (tops[k] > hi) hi = tops[k];
-        if (bottoms[k] < lo) lo = bottoms[k];
-      }
-    }
-    NarrowPlain(in + c, out + c, count - c, hi, lo);
-  }
-
   // Columns of eight 16-bit rows: col[k] holds element k of a[0..7].
   static void Transpose8x8(const __m128i* a, __m128i* col) {
     const __m128i b0 = _mm_unpacklo_epi16(a[0], a[1]), b1 = _mm_unpackhi_epi16(a[0], a[1]);
@@ -440,53 +407,119 @@ struct VectorPlanes {
     return _mm_loadu_si128(static_cast<const __m128i*>(p));
   }
 
-  static void Transpose(const uint16_t* const* rows, int colStart, uint32_t r0, uint32_t r1,
-                        uint32_t c0, uint32_t c1, Pixel* out, std::size_t stride) {
-    const uint32_t rEnd = r0 + (r1 - r0) / 8 * 8;
-    const uint32_t cEnd = c0 + (c1 - c0) / 8 * 8;
-    for (uint32_t r = r0; r < rEnd; r += 8)
-      for (uint32_t c = c0; c < cEnd; c += 8) {
-        __m128i a[8], col[8];
-        for (int k = 0; k < 8; ++k) a[k] = LoadU128(rows[r + k] + colStart + c);
-        Transpose8x8(a, col);
-        for (int k = 0; k < 8; ++k) {
-          Pixel* o = out + (c + k) * stride + r;
-          if constexpr (kWide) {
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(o), col[k]);
-          } else {
-            const __m128i low = _mm_and_si128(col[k], _mm_set1_epi16(0x00FF));
-            _mm_storel_epi64(reinterpret_cast<__m128i*>(o), _mm_packus_epi16(low, low));
-          }
-        }
+  // One 8 x 8 tile of the window into both planes, its values folded into
+  // the running extremes (kept with the top bit flipped for 16-bit values,
+  // so that signed compares order them).
+  static void LoadTile(const uint16_t* const* rows, int colStart, uint32_t r, uint32_t c,
+                       Pixel* source, std::size_t sstride, Pixel* transposed,
+                       std::size_t tstride, __m128i& top, __m128i& bottom) {
+    __m128i a[8], col[8];
+#pragma GCC unroll 8
+    for (int k = 0; k < 8; ++k) a[k] = LoadU128(rows[r + k] + colStart + c);
+    Transpose8x8(a, col);
+    if constexpr (kWide) {
+      const __m128i flip = _mm_set1_epi16(static_cast<int16_t>(0x8000));
+#pragma GCC unroll 8
+      for (int k = 0; k < 8; ++k) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(source + (r + k) * sstride + c), a[k]);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(transposed + (c + k) * tstride + r), col[k]);
+        top = _mm_max_epi16(top, _mm_xor_si128(a[k], flip));
+        bottom = _mm_min_epi16(bottom, _mm_xor_si128(a[k], flip));
       }
-    if (cEnd < c1) TransposePlain(rows, colStart, r0, r1, cEnd, c1, out, stride);
-    if (rEnd < r1) TransposePlain(rows, colStart, rEnd, r1, c0, cEnd, out, stride);
+    } else {
+      const __m128i low = _mm_set1_epi16(0x00FF);
+#pragma GCC unroll 4
+      for (int k = 0; k < 8; k += 2) {
+        const __m128i rowsK =
+            _mm_packus_epi16(_mm_and_si128(a[k], low), _mm_and_si128(a[k + 1], low));
+        const __m128i colsK =
+            _mm_packus_epi16(_mm_and_si128(col[k], low), _mm_and_si128(col[k + 1], low));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(source + (r + k) * sstride + c), rowsK);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(source + (r + k + 1) * sstride + c),
+                         _mm_unpackhi_epi64(rowsK, rowsK));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(transposed + (c + k) * tstride + r), colsK);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(transposed + (c + k + 1) * tstride + r),
+                         _mm_unpackhi_epi64(colsK, colsK));
+        top = _mm_max_epu8(top, rowsK);
+        bottom = _mm_min_epu8(bottom, rowsK);
+      }
+    }
+  }
+
+  static void Load(const uint16_t* const* rows, int colStart, uint32_t r0, uint32_t r1,
+                   uint32_t width, Pixel* source, std::size_t sstride, Pixel* transposed,
+                   std::size_t tstride, Pixel& hi, Pixel& lo) {
+    const uint32_t rEnd = r0 + (r1 - r0) / 8 * 8;
+    const uint32_t cEnd = width / 8 * 8;
+    // The extremes start at the opposite ends of the value range.
+    __m128i top = kWide ? _mm_set1_epi16(static_cast<int16_t>(0x8000)) : _mm_setzero_si128();
+    __m128i bottom = kWide ? _mm_set1_epi16(0x7FFF) : _mm_set1_epi8(-1);
+    // Strips of 8 whole rows: the matrix is read as 8 sequential streams,
+    // and the cache lines of the transposed rows fill over 8 strips.
+    for (uint32_t r = r0; r < rEnd; r += 8)
+      for (uint32_t c = 0; c < cEnd; c += 8)
+        LoadTile(rows, colStart, r, c, source, sstride, transposed, tstride, top, bottom);
+    alignas(16) Pixel tops[16 / sizeof(Pixel)];
+    alignas(16) Pixel bottoms[16 / sizeof(Pixel)];
+    if constexpr (kWide) {
+      const __m128i flip = _mm_set1_epi16(static_cast<int16_t>(0x8000));
+      top = _mm_xor_si128(top, flip);
+      bottom = _mm_xor_si128(bottom, flip);
+    }
+    _mm_store_si128(reinterpret_cast<__m128i*>(tops), top);
+    _mm_store_si128(reinterpret_cast<__m128i*>(bottoms), bottom);
+    if (rEnd > r0 && cEnd > 0) {
+      for (uint32_t k = 0; k < 16 / sizeof(Pixel); ++k) {
+        if (tops[k] > hi) hi = tops[k];
+        if (bottoms[k] < lo) lo = bottoms[k];
+      }
+    }
+    if (cEnd < width)
+      LoadPlain(rows, colStart, r0, r1, cEnd, width, source, sstride, transposed, tstride, hi, lo);
+    if (rEnd < r1)
+      LoadPlain(rows, colStart, rEnd, r1, 0, cEnd, source, sstride, transposed, tstride, hi, lo);
+  }
+
+  // One tile of sums: kTile rows from y, kTile columns from x.
+  static constexpr uint32_t kTile = kWide ? 4 : 8;  // sums per 128-bit vector
+  static constexpr uint32_t kAhead = 4 * kTile;       // prefetch distance in columns
+
+  static void CombineTile(const Sum* tsum, std::size_t tstride, Sum* sum, std::size_t stride,
+                          uint32_t y, uint32_t x) {
+    __m128i a[kTile], rowsOut[kTile];
+#pragma GCC unroll 8
+    for (uint32_t k = 0; k < kTile; ++k) {
+      a[k] = LoadU128(tsum + (x + k) * tstride + y);
+      // The transposed sums are read down their columns, which the hardware
+      // does not foresee: ask for the tile a few steps ahead.
+      _mm_prefetch(reinterpret_cast<const char*>(tsum + (x + k + kAhead) * tstride + y),
+                   _MM_HINT_T0);
+    }
+    if constexpr (kWide)
+      Transpose4x4(a, rowsOut);
+    else
+      Transpose8x8(a, rowsOut);
+#pragma GCC unroll 8
+    for (uint32_t k = 0; k < kTile; ++k) {
+      __m128i* s = reinterpret_cast<__m128i*>(sum + (y + k) * stride + x);
+      const __m128i t = _mm_loadu_si128(s);
+      _mm_storeu_si128(s, kWide ? _mm_add_epi32(t, rowsOut[k]) : _mm_add_epi16(t, rowsOut[k]));
+    }
   }
 
   static void Combine(const Sum* tsum, std::size_t tstride, Sum* sum, std::size_t stride,
                       uint32_t y0, uint32_t y1, uint32_t width) {
-    constexpr uint32_t kTile = kWide ? 4 : 8;  // sums per 128-bit vector
     const uint32_t yBegin = (y0 + kTile - 1) / kTile * kTile;
-    const uint32_t yEnd = yBegin > y1 ? yBegin : yBegin + (y1 - yBegin) / kTile * kTile;
-    const uint32_t xEnd = width / kTile * kTile;
-    for (uint32_t y = yBegin; y < yEnd; y += kTile)
-      for (uint32_t x = 0; x < xEnd; x += kTile) {
-        __m128i a[kTile], rowsOut[kTile];
-        for (uint32_t k = 0; k < kTile; ++k) a[k] = LoadU128(tsum + (x + k) * tstride + y);
-        if constexpr (kWide)
-          Transpose4x4(a, rowsOut);
-        else
-          Transpose8x8(a, rowsOut);
-        for (uint32_t k = 0; k < kTile; ++k) {
-          __m128i* s = reinterpret_cast<__m128i*>(sum + (y + k) * stride + x);
-          const __m128i t = _mm_loadu_si128(s);
-          _mm_storeu_si128(s, kWide ? _mm_add_epi32(t, rowsOut[k]) : _mm_add_epi16(t, rowsOut[k]));
-        }
-      }
-    if (yEnd <= y0) {
+    if (yBegin >= y1) {
       CombinePlain(tsum, tstride, sum, stride, y0, y1, 0, width);
       return;
     }
+    const uint32_t yEnd = yBegin + (y1 - yBegin) / kTile * kTile;
+    const uint32_t xEnd = width / kTile * kTile;
+    // Strips of whole sum rows, as in Load: the cache lines of the transposed
+    // sums read for one strip serve the next strips too.
+    for (uint32_t y = yBegin; y < yEnd; y += kTile)
+      for (uint32_t x = 0; x < xEnd; x += kTile) CombineTile(tsum, tstride, sum, stride, y, x);
     CombinePlain(tsum, tstride, sum, stride, y0, yBegin, 0, width);
     CombinePlain(tsum, tstride, sum, stride, yEnd, y1, 0, width);
     CombinePlain(tsum, tstride, sum, stride, yBegin, yEnd, xEnd, width);
@@ -499,11 +532,8 @@ struct VectorPlanes {
       constexpr uint32_t kLanes = V::kDoubles;
       const typename V::Dbl low = V::SetD(lo), times = V::SetD(scale), base = V::SetD(outMin);
       for (; x + kLanes <= count; x += kLanes) {
-        alignas(64) int32_t wide[kLanes];
-        for (uint32_t k = 0; k < kLanes; ++k) wide[k] = in[x + k];
         // (sum - lo) is exact in doubles, as in the plain loop's 64-bit form.
-        const typename V::Dbl v =
-            V::AddD(V::MulD(V::SubD(V::LoadI32AsD(wide), low), times), base);
+        const typename V::Dbl v = V::AddD(V::MulD(V::SubD(V::LoadAsD(in + x), low), times), base);
         if (V::FitsI32(v))
           V::StoreLowBytes(v, out + x);
         else
@@ -522,10 +552,10 @@ const RowKernelSet& VectorKernelSet(const char* name) {
   using Planes8 = VectorPlanes<V, uint8_t, int16_t>;
   using Planes16 = VectorPlanes<V, uint16_t, int32_t>;
   static const RowKernelSet set{name,
-                                {&Rows8::Init, &Rows8::Update, &Planes8::Narrow,
-                                 &Planes8::Transpose, &Planes8::Combine, &Planes8::Render},
-                                {&Rows16::Init, &Rows16::Update, &Planes16::Narrow,
-                                 &Planes16::Transpose, &Planes16::Combine, &Planes16::Render}};
+                                {&Rows8::Init, &Rows8::Update, &Planes8::Load,
+                                 &Planes8::Combine, &Planes8::Render},
+                                {&Rows16::Init, &Rows16::Update, &Planes16::Load,
+                                 &Planes16::Combine, &Planes16::Render}};
   return set;
 }
 

@@ -1,0 +1,294 @@
+// Every row-kernel build this processor runs, at one and several threads,
+// against the plain build on one thread: sums and rendered bytes must be
+// identical. The cases aim at where a vector build can go wrong: block
+// carries, padding lanes, saturation at the ends of the value range, the
+// three pass modes, both storage variants, and non-square windows.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "engine/block_cache.h"
+#include "engine/contrast_kernel.h"
+#include "engine/luminance_matrix.h"
+#include "engine/row_update.h"
+#include "engine/worker_pool.h"
+#include "imagelib/status.h"
+#include "tests/test_progress.h"
+
+namespace veska {
+namespace {
+
+constexpr unsigned kThreadCounts[] = {1, 2, 3};
+
+// A matrix for a side x side image with every cell from `value(row, col)`.
+template <typename Fn>
+void Fill(LuminanceMatrix& m, int side, Fn value) {
+  ASSERT_TRUE(m.Allocate(side, side));
+  uint16_t lo = 65535, hi = 0;
+  for (int r = 0; r < m.side; ++r)
+    for (int c = 0; c < m.side; ++c) {
+      const uint16_t v = static_cast<uint16_t>(value(r, c));
+      m.rows[r][c] = v;
+      lo = std::min(lo, v);
+      hi = std::max(hi, v);
+    }
+  m.min = lo;
+  m.max = hi;
+}
+
+void FillRandom(LuminanceMatrix& m, int side, int lo, int hi, unsigned seed) {
+  std::mt19937 rng(seed);
+  std::uniform_int_distribution<int> dist(lo, hi);
+  Fill(m, side, [&](int, int) { return dist(rng); });
+}
+
+struct Window {
+  int rowStart, colStart;
+  uint32_t W, H;
+  uint32_t small, big;
+  uint32_t s;
+};
+
+std::string Describe(const Window& k, const RowKernelSet& build, unsigned threads) {
+  return std::string(build.name) + " threads " + std::to_string(threads) + " window " +
+         std::to_string(k.W) + "x" + std::to_string(k.H) + " cursors " +
+         std::to_string(k.small) + "/" + std::to_string(k.big) + " s " + std::to_string(k.s);
+}
+
+// The sums of one kernel run, row by row.
+template <typename Kernel>
+std::vector<int32_t> Sums(const LuminanceMatrix& m, const Window& k, const RowKernelSet& build,
+                          unsigned threads, int* mode = nullptr) {
+  Kernel kernel({}, false, KernelOptions{&build, threads});
+  EXPECT_EQ(kernel.Load(m.rows, k.rowStart, k.colStart, k.W, k.H), status::kOk);
+  EXPECT_EQ(kernel.Run(k.small, k.big, 8 * k.s), status::kOk);
+  if (mode != nullptr) *mode = kernel.scanMode();
+  std::vector<int32_t> sums;
+  for (uint32_t y = 0; y < k.H; ++y)
+    for (uint32_t x = 0; x < k.W; ++x) sums.push_back(kernel.sum(y, x));
+  return sums;
+}
+
+// Runs the kernel of the given variant in every build and thread count and
+// compares the sums with the plain build's; returns the pass mode.
+template <typename Kernel>
+int ExpectSameSums(const LuminanceMatrix& m, const Window& k) {
+  int mode = -1;
+  const std::vector<int32_t> expected = Sums<Kernel>(m, k, PlainRowKernels(), 1, &mode);
+  for (const RowKernelSet* build : AvailableRowKernels())
+    for (unsigned threads : kThreadCounts) {
+      if (build == &PlainRowKernels() && threads == 1) continue;
+      EXPECT_EQ(Sums<Kernel>(m, k, *build, threads), expected) << Describe(k, *build, threads);
+    }
+  return mode;
+}
+
+// Square windows of several sides over a random plane, each cursor pair and
+// scan count in both variants where the variant allows it.
+void ExpectSameSumsOnRandomPlanes(int lo, int hi, const std::vector<std::pair<int, int>>& pairs,
+                                  const std::vector<uint32_t>& scans, unsigned seed) {
+  for (uint32_t N : {16u, 40u, 72u}) {
+    LuminanceMatrix m;
+    FillRandom(m, static_cast<int>(N), lo, hi, seed++);
+    for (auto [small, big] : pairs)
+      for (uint32_t s : scans) {
+        const Window k{3, 7, N, N, uint32_t(small), uint32_t(big), s};
+        if (hi < 256 && s < 32) ExpectSameSums<ContrastKernel8>(m, k);
+        ExpectSameSums<ContrastKernel16>(m, k);
+      }
+  }
+}
+
+TEST(KernelBuilds, PlainIsAvailableFirstAndNamesAreChecked) {
+  const auto builds = AvailableRowKernels();
+  ASSERT_FALSE(builds.empty());
+  EXPECT_EQ(builds.front(), &PlainRowKernels());
+  EXPECT_EQ(FindRowKernels("plain"), &PlainRowKernels());
+  EXPECT_EQ(FindRowKernels("neon"), nullptr);
+  for (const RowKernelSet* b : builds) EXPECT_EQ(FindRowKernels(b->name), b);
+  // The process's choice is one of them (the best unless VESKA_KERNEL says).
+  bool found = false;
+  for (const RowKernelSet* b : builds) found |= b == &SelectRowKernels();
+  EXPECT_TRUE(found);
+}
+
+TEST(KernelBuilds, EightBitPlanesInEveryModeAndScanCount) {
+  // (1, 31): small cursor 1, mode 1; (5, 61): mode 0; (3, 301): the big
+  // cursor covers the range, mode 2.
+  ExpectSameSumsOnRandomPlanes(0, 255, {{1, 31}, {5, 61}, {3, 301}}, {1, 16}, 100);
+  ExpectSameSumsOnRandomPlanes(37, 90, {{1, 9}, {7, 21}, {9, 257}}, {2, 31}, 200);
+}
+
+TEST(KernelBuilds, SixteenBitPlanesUpTo65535) {
+  ExpectSameSumsOnRandomPlanes(0, 65535, {{1, 999}, {301, 4001}, {5, 65535}}, {1, 3}, 300);
+  ExpectSameSumsOnRandomPlanes(64000, 65535, {{1, 101}, {31, 257}}, {2}, 400);
+}
+
+TEST(KernelBuilds, ScanCountsFromThirtyTwoTakeTheWideSums) {
+  // s = 32 and 40 on byte values run the 16-bit variant.
+  LuminanceMatrix m;
+  FillRandom(m, 24, 0, 255, 500);
+  for (uint32_t s : {32u, 40u}) {
+    EXPECT_EQ(ExpectSameSums<ContrastKernel16>(m, {0, 0, 24, 24, 5, 61, s}), kBoth);
+    EXPECT_EQ(ExpectSameSums<ContrastKernel16>(m, {2, 1, 16, 16, 1, 255, s}), kBigOnly);
+  }
+}
+
+TEST(KernelBuilds, FlatAndTwoLevelPlanesAtTheEndsOfTheRange) {
+  // Saturation of p + h and p - h at 0 and at the top of the range, and
+  // windows whose half-widths collapse.
+  for (int value : {0, 255, 65535}) {
+    LuminanceMatrix flat;
+    Fill(flat, 40, [&](int, int) { return value; });
+    if (value < 256) ExpectSameSums<ContrastKernel8>(flat, {0, 0, 40, 40, 5, 61, 3});
+    ExpectSameSums<ContrastKernel16>(flat, {0, 0, 40, 40, 5, 61, 3});
+  }
+  for (int top : {255, 65535}) {
+    LuminanceMatrix blocks;
+    Fill(blocks, 72, [&](int r, int c) { return ((r / 5 + c / 3) % 2) * top; });
+    for (auto [small, big] : {std::pair{1, 3}, {3, 9}, {9, 255}, {7, 65535}}) {
+      const Window k{0, 0, 72, 72, uint32_t(small), uint32_t(big), 4};
+      if (top == 255) ExpectSameSums<ContrastKernel8>(blocks, k);
+      ExpectSameSums<ContrastKernel16>(blocks, k);
+    }
+  }
+}
+
+TEST(KernelBuilds, CarriesAcrossBlocksAndPadding) {
+  // s = 1 has the slopes 0 and 1: pass 1 moves its diagonal lines one column
+  // up every row (step +1), pass 2 one column down (step -1). Widths from a
+  // single 16-line row to rows that span several vector blocks, with and
+  // without padding to the next 64 lines.
+  for (uint32_t N : {16u, 64u, 136u}) {
+    LuminanceMatrix m;
+    // Columns rising steeply, so every carried line differs from its
+    // neighbours.
+    Fill(m, static_cast<int>(N), [](int r, int c) { return (c * 37 + r * 11) % 256; });
+    for (auto [small, big] : {std::pair{1, 61}, {5, 61}, {5, 257}}) {
+      ExpectSameSums<ContrastKernel8>(m, {0, 0, N, N, uint32_t(small), uint32_t(big), 1});
+      ExpectSameSums<ContrastKernel16>(m, {0, 0, N, N, uint32_t(small), uint32_t(big), 1});
+    }
+  }
+}
+
+TEST(KernelBuilds, NonSquareWindows) {
+  LuminanceMatrix m;
+  FillRandom(m, 80, 0, 255, 600);
+  ExpectSameSums<ContrastKernel8>(m, {5, 2, 72, 24, 5, 61, 3});
+  ExpectSameSums<ContrastKernel8>(m, {0, 9, 16, 88, 1, 31, 2});
+  ExpectSameSums<ContrastKernel16>(m, {1, 1, 40, 96, 3, 301, 2});
+}
+
+TEST(KernelBuilds, RenderedRectanglesAtTheWindowEdges) {
+  LuminanceMatrix m;
+  FillRandom(m, 100, 0, 255, 700);
+  m.smallSize = 5;
+  m.bigSize = 61;
+  const int N = 120;
+  struct Rect {
+    int row0, col0, rows, cols;
+  };
+  for (const Rect r : {Rect{0, 0, 120, 120}, Rect{0, 0, 1, 120}, Rect{119, 0, 1, 120},
+                       Rect{0, 117, 120, 3}, Rect{100, 100, 20, 20}, Rect{50, 0, 9, 1}})
+    for (uint16_t s : {uint16_t{16}, uint16_t{32}}) {
+      std::vector<uint8_t> expected(size_t(r.rows) * r.cols, 0xA5);
+      std::vector<uint8_t*> rows;
+      for (int y = 0; y < r.rows; ++y) rows.push_back(expected.data() + size_t(y) * r.cols);
+      ASSERT_EQ(RunKernel(m, rows.data(), s, 0, 0, N, r.row0, r.col0, r.rows, r.cols, false,
+                          nullptr, 20, 230, {&PlainRowKernels(), 1}),
+                status::kOk);
+      for (const RowKernelSet* build : AvailableRowKernels())
+        for (unsigned threads : kThreadCounts) {
+          std::vector<uint8_t> bytes(expected.size(), 0x5A);
+          for (int y = 0; y < r.rows; ++y) rows[y] = bytes.data() + size_t(y) * r.cols;
+          ASSERT_EQ(RunKernel(m, rows.data(), s, 0, 0, N, r.row0, r.col0, r.rows, r.cols, false,
+                              nullptr, 20, 230, {build, threads}),
+                    status::kOk);
+          EXPECT_EQ(bytes, expected) << build->name << " threads " << threads << " at "
+                                     << r.row0 << "," << r.col0 << " s " << s;
+        }
+    }
+}
+
+// A sink that also records whether every call came from one thread.
+class ThreadCheckingProgress : public testutil::CountingProgress {
+ public:
+  explicit ThreadCheckingProgress(int cancelAt) : CountingProgress(cancelAt) {}
+  bool Step() override {
+    if (std::this_thread::get_id() != caller) foreignCalls++;
+    return CountingProgress::Step();
+  }
+  std::thread::id caller = std::this_thread::get_id();
+  int foreignCalls = 0;
+};
+
+TEST(KernelThreads, ProgressAndCancelStayOnTheCallingThread) {
+  // Planes large enough to be kept for reuse between runs.
+  constexpr int N = 256;
+  LuminanceMatrix m;
+  FillRandom(m, N - 20, 0, 255, 800);
+  m.smallSize = 3;
+  m.bigSize = 31;
+  std::vector<uint8_t> bytes(N * N);
+  std::vector<uint8_t*> rows;
+  for (int y = 0; y < N; ++y) rows.push_back(bytes.data() + y * N);
+  for (const RowKernelSet* build : AvailableRowKernels()) {
+    const KernelOptions options{build, 3};
+    ThreadCheckingProgress all(0);
+    EXPECT_EQ(RunKernel(m, rows.data(), 2, 0, 0, N, 0, 0, N, N, true, &all, 0, 255, options),
+              status::kOk);
+    EXPECT_EQ(all.steps, 100);  // 25 per sweep, 4 sweeps
+    EXPECT_EQ(all.foreignCalls, 0);
+    EXPECT_GT(CachedBlockBytes(), 0u);
+
+    for (int k : {1, 37, 100}) {
+      ThreadCheckingProgress sink(k);
+      std::fill(bytes.begin(), bytes.end(), 0x77);
+      EXPECT_EQ(RunKernel(m, rows.data(), 2, 0, 0, N, 0, 0, N, N, true, &sink, 0, 255, options),
+                status::kCancelled)
+          << build->name << " cancelled at " << k;
+      EXPECT_EQ(sink.steps, k);
+      EXPECT_EQ(sink.foreignCalls, 0);
+      EXPECT_EQ(bytes, std::vector<uint8_t>(N * N, 0x77));
+      // Nothing is kept after a cancel, not even the planes kept for reuse.
+      EXPECT_EQ(CachedBlockBytes(), 0u);
+    }
+  }
+}
+
+TEST(KernelThreads, PoolRunsEveryIndexOnce) {
+  const unsigned n = PrepareWorkers(4);
+  ASSERT_GE(n, 1u);
+  std::vector<int> hits(n, 0);
+  std::vector<std::thread::id> ids(n);
+  RunParallel(n, [&](unsigned i) {
+    hits[i]++;
+    ids[i] = std::this_thread::get_id();
+  });
+  EXPECT_EQ(hits, std::vector<int>(n, 1));
+  EXPECT_EQ(ids[0], std::this_thread::get_id());
+}
+
+TEST(KernelMemory, ReleasedBlocksAreReusedAndCanBeDropped) {
+  ReleaseCachedBlocks();
+  std::size_t capacity = 0;
+  void* block = AcquireBlock(kCachedBlockMin * 3, &capacity);
+  ASSERT_NE(block, nullptr);
+  EXPECT_GE(capacity, kCachedBlockMin * 3);
+  ReleaseBlock(block, capacity);
+  EXPECT_EQ(CachedBlockBytes(), capacity);
+  std::size_t again = 0;
+  EXPECT_EQ(AcquireBlock(kCachedBlockMin * 2, &again), block);  // the kept block fits
+  EXPECT_EQ(again, capacity);
+  EXPECT_EQ(CachedBlockBytes(), 0u);
+  ReleaseBlock(block, again);
+  ReleaseCachedBlocks();
+  EXPECT_EQ(CachedBlockBytes(), 0u);
+}
+
+}  // namespace
+}  // namespace veska
