@@ -121,7 +121,7 @@ void BM_Kernel(benchmark::State& state, const Case* c, const RowKernelSet* build
     benchmark::ClobberMemory();
   }
   state.counters["Mpixel/s"] = benchmark::Counter(
-      static_cast<double>(c->side) * c->side * c->channels, benchmark::Counter::kIsRate);
+      static_cast<double>(c->side) * c->side * c->channels, benchmark::Counter::kIsIterationInvariantRate);
 }
 
 void RegisterAll() {

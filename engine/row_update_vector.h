@@ -170,7 +170,13 @@ struct VectorRows {
   // ---- one chunk of slopes sharing a step ------------------------------------
 
   template <int G, int Step, int Mode>
-  static void Chunk(const Row& row, Pixel* const* states) {
+  static void Chunk(const Row& rowRef, Pixel* const* slopes) {
+    // Local copies: the state stores cannot then alias them, so they stay in
+    // registers.
+    const Row row = rowRef;
+    Pixel* states[G];
+#pragma GCC unroll 16
+    for (int g = 0; g < G; ++g) states[g] = slopes[g];
     constexpr int kLine = LineBytes<Mode>();
     constexpr uint32_t kLines = LinesPerVector<Mode>();
     constexpr uint32_t kElems = kBytes / sizeof(Pixel);  // state elements per vector
