@@ -8,6 +8,7 @@
 #include <memory>
 #include <new>
 
+#include "engine/band_schedule.h"
 #include "engine/worker_pool.h"
 #include "imagelib/status.h"
 
@@ -22,15 +23,6 @@ inline int ColumnStep(double offset) {
   return 1;
 }
 
-
-// Rows of a pass are visited in bands of rows, about this many per sweep,
-// within these limits: enough bands to keep every thread busy, and few
-// enough that handing a band on costs nothing measurable.
-constexpr uint32_t kBandsPerSweep = 16;
-constexpr uint32_t kMinBandRows = 4;
-constexpr uint32_t kMaxBandRows = 32;
-// Added to every turn counter on cancel: beyond any turn a group waits for.
-constexpr uint32_t kCancelTurn = 1u << 24;
 
 template <typename Pixel, typename Sum>
 RowKernels<Pixel, Sum> VariantKernels(const RowKernelSet& build) {
@@ -202,20 +194,6 @@ int ContrastKernel<Pixel, Sum>::Run(uint32_t smallSize, uint32_t bigSize, uint32
   return status::kOk;
 }
 
-// One pass over a plane, as each group of slopes sees it.
-template <typename Pixel, typename Sum>
-struct ContrastKernel<Pixel, Sum>::PassPlan {
-  const Pixel* plane;
-  Sum* sums;
-  uint32_t width;   // lines per row
-  uint32_t height;  // rows
-  uint32_t bandRows;
-  uint32_t bands;
-  // Per band, the visits completed so far: groups 0..G-1 downward, then
-  // groups 0..G-1 upward, in that order.
-  std::atomic<uint32_t>* turns;
-};
-
 // Both passes: the first over the source plane covers the lines whose column
 // step per row lies within [-1, 1]; the second covers the others as the same
 // lines over the transposed plane with the slopes mirrored. Together with the
@@ -223,55 +201,22 @@ struct ContrastKernel<Pixel, Sum>::PassPlan {
 template <typename Pixel, typename Sum>
 int ContrastKernel<Pixel, Sum>::ScanPasses() {
   const unsigned groups = PrepareWorkers(std::min(threads_, n_));
-  PassPlan plans[2] = {{source_.data(), sum_.data(), W_, H_, 0, 0, nullptr},
-                       {transposed_.data(), transposedSum_.data(), H_, W_, 0, 0, nullptr}};
-  std::size_t turnCount = 0;
-  for (PassPlan& p : plans) {
-    p.bandRows = std::clamp<uint32_t>(p.height / kBandsPerSweep, kMinBandRows, kMaxBandRows);
-    p.bands = (p.height + p.bandRows - 1) / p.bandRows;
-    turnCount += p.bands;
-  }
-  std::unique_ptr<std::atomic<uint32_t>[]> turns(new (std::nothrow)
-                                                     std::atomic<uint32_t>[turnCount]);
-  if (!turns) return status::kRange;
-  for (std::size_t i = 0; i < turnCount; ++i) turns[i].store(0, std::memory_order_relaxed);
-  plans[0].turns = turns.get();
-  plans[1].turns = turns.get() + plans[0].bands;
-  cancelled_.store(false);
-
+  BandSchedule schedule;
+  const uint32_t heights[2] = {H_, W_};
+  if (!schedule.Plan(heights, groups, showProgress_, callback_)) return status::kRange;
   int results[kMaxKernelThreads];
-  RunParallel(groups, [&](unsigned g) { results[g] = RunGroup(g, groups, plans); });
+  RunParallel(groups, [&](unsigned g) { results[g] = RunGroup(g, groups, schedule); });
   for (unsigned g = 0; g < groups; ++g)
     if (results[g] != status::kOk) return results[g];
   return status::kOk;
 }
 
-template <typename Pixel, typename Sum>
-bool ContrastKernel<Pixel, Sum>::AwaitTurn(std::atomic<uint32_t>& turn, uint32_t target) const {
-  for (;;) {
-    if (cancelled_.load(std::memory_order_relaxed)) return false;
-    const uint32_t seen = turn.load(std::memory_order_acquire);
-    if (seen == target) return true;
-    turn.wait(seen, std::memory_order_acquire);
-  }
-}
-
-// Stops every group: raises the flag, then moves every band's turn counter
-// past any target so that each waiting group wakes and sees the flag.
-template <typename Pixel, typename Sum>
-void ContrastKernel<Pixel, Sum>::CancelGroups(PassPlan* plans) {
-  cancelled_.store(true);
-  for (int p = 0; p < 2; ++p)
-    for (uint32_t b = 0; b < plans[p].bands; ++b) {
-      plans[p].turns[b].fetch_add(kCancelTurn, std::memory_order_release);
-      plans[p].turns[b].notify_all();
-    }
-}
-
 // Group `group` of `groups`: its slopes through both passes, each swept
-// downward and then upward, band by band in its turn.
+// downward and then upward, band by band. Groups start on alternate passes,
+// so that two groups seldom want the same plane at the same time.
 template <typename Pixel, typename Sum>
-int ContrastKernel<Pixel, Sum>::RunGroup(unsigned group, unsigned groups, PassPlan* plans) {
+int ContrastKernel<Pixel, Sum>::RunGroup(unsigned group, unsigned groups,
+                                         BandSchedule& schedule) {
   const uint32_t u0 = static_cast<uint32_t>(uint64_t{n_} * group / groups);
   const uint32_t u1 = static_cast<uint32_t>(uint64_t{n_} * (group + 1) / groups);
   const LineParams lp = MakeLineParams(hs_, hb_, min_, max_);
@@ -283,53 +228,48 @@ int ContrastKernel<Pixel, Sum>::RunGroup(unsigned group, unsigned groups, PassPl
   slopes.lp = &lp;
   slopes.starts = lineStarts_.data();
   int8_t* steps = steps_.data() + u0;
-  const bool reports = group == 0 && showProgress_;
+  const bool caller = group == 0;
+  bool mirrored = false;  // whether this group's slopes are negated
 
-  for (int p = 0; p < 2; ++p) {
-    const PassPlan& plan = plans[p];
-    if (p == 1) {
-      // Second pass: the slopes mirrored, each offset restarting at its slope.
-      for (uint32_t u = u0; u < u1; ++u) {
-        slope_[u] = -slope_[u];
-        offset_[u] = slope_[u];
-      }
-    }
-    slopes.width = plan.width;
-    slopes.paddedWidth = PaddedWidth(plan.width);
+  for (int k = 0; k < 2; ++k) {
+    const int pass = (k + static_cast<int>(group)) % 2;
+    const Pixel* plane = pass == 0 ? source_.data() : transposed_.data();
+    Sum* sums = pass == 0 ? sum_.data() : transposedSum_.data();
+    const uint32_t height = pass == 0 ? H_ : W_;
+    slopes.width = pass == 0 ? W_ : H_;
+    slopes.paddedWidth = PaddedWidth(slopes.width);
     const std::size_t stride = slopes.paddedWidth;
-    const double progressStep = 25.0 / plan.height;
-    double progress = 0.0f;
+    // The second pass runs the slopes mirrored; each pass starts every offset
+    // at its slope. (Negating twice gives the slope back exactly.)
+    for (uint32_t u = u0; u < u1; ++u) {
+      if ((pass == 1) != mirrored) slope_[u] = -slope_[u];
+      offset_[u] = slope_[u];
+    }
+    mirrored = pass == 1;
     // The offsets are not reset between the sweeps, and no advance follows
     // the last row of a sweep, so the upward sweep's first row uses the
     // offsets with which the downward sweep's last row was processed.
     for (const int d : {+1, -1}) {
-      const uint32_t firstRow = d > 0 ? 0 : plan.height - 1;
-      kernels_.init(slopes, plan.plane + firstRow * stride);
-      for (uint32_t v = 0; v < plan.bands; ++v) {
-        const uint32_t band = d > 0 ? v : plan.bands - 1 - v;
-        const uint32_t turn = (d > 0 ? 0 : groups) + group;
-        if (!AwaitTurn(plan.turns[band], turn)) return status::kCancelled;
-        const uint32_t begin = band * plan.bandRows;
-        const uint32_t end = std::min(plan.height, begin + plan.bandRows);
-        for (uint32_t i = begin; i < end; ++i) {
-          const uint32_t y = d > 0 ? i : end - 1 - (i - begin);
-          const uint32_t t = d > 0 ? y : plan.height - 1 - y;  // rows done in this sweep
-          if (cancelled_.load(std::memory_order_relaxed)) return status::kCancelled;
-          if (reports) {
-            progress += progressStep;
-            if (progress >= 1.0) {
-              progress -= 1.0;
-              if (callback_()) {
-                CancelGroups(plans);
-                return status::kCancelled;
-              }
-            }
+      const uint32_t firstRow = d > 0 ? 0 : height - 1;
+      kernels_.init(slopes, plane + firstRow * stride);
+      const uint32_t bands = schedule.bands(pass);
+      for (uint32_t v = 0; v < bands; ++v) {
+        const uint32_t band = d > 0 ? v : bands - 1 - v;
+        bool first = false;
+        if (!schedule.Enter(pass, band, first)) return status::kCancelled;
+        const uint32_t begin = band * schedule.bandRows(pass);
+        const uint32_t end = std::min(height, begin + schedule.bandRows(pass));
+        for (uint32_t i = 0; i < end - begin; ++i) {
+          if (schedule.cancelled() || (caller && !schedule.Report(i))) {
+            schedule.Leave(pass, band, i);
+            return status::kCancelled;
           }
+          const uint32_t y = d > 0 ? begin + i : end - 1 - i;
+          const uint32_t t = d > 0 ? y : height - 1 - y;  // rows before this one in the sweep
           for (uint32_t u = u0; u < u1; ++u)
             steps[u - u0] = static_cast<int8_t>(ColumnStep(offset_[u]));
-          kernels_.update(slopes, plan.plane + y * stride, plan.sums + y * stride, steps,
-                          group == 0 && d > 0);
-          if (t + 1 < plan.height) {
+          kernels_.update(slopes, plane + y * stride, sums + y * stride, steps, first);
+          if (t + 1 < height) {
             for (uint32_t u = u0; u < u1; ++u) {
               double& o = offset_[u];
               if (o > 0.5) o -= 1.0;
@@ -338,11 +278,11 @@ int ContrastKernel<Pixel, Sum>::RunGroup(unsigned group, unsigned groups, PassPl
             }
           }
         }
-        plan.turns[band].fetch_add(1, std::memory_order_release);
-        plan.turns[band].notify_all();
+        schedule.Leave(pass, band, end - begin);
       }
     }
   }
+  if (caller && !schedule.ReportRest()) return status::kCancelled;
   return status::kOk;
 }
 

@@ -14,24 +14,16 @@
 // Sums wrap around in their own width in both.
 #pragma once
 
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
 #include "engine/aligned_array.h"
+#include "engine/band_schedule.h"
 #include "engine/luminance_matrix.h"
 #include "engine/progress.h"
 #include "engine/row_update.h"
 
 namespace veska {
-
-// Called about 100 times per kernel run when progress is shown; returns true
-// when the user has asked to cancel. The context is handed back unchanged.
-struct ProgressCallback {
-  bool (*fn)(void* context) = nullptr;
-  void* context = nullptr;
-  bool operator()() const { return fn != nullptr && fn(context); }
-};
 
 // Fills slope[0..n) and offset[0..n) and raises K by 4 per slope. Slopes are
 // column steps per row: 0, 1, then for i >= 2 the cotangent of pi/4 plus an
@@ -55,12 +47,9 @@ struct KernelOptions {
 // line states and offsets evolve from the plane and its own slopes alone, and
 // the sums are only ever added to with wrap-around arithmetic, which is
 // associative and commutative; so the groups may add into the same sum plane
-// in any order, provided no two touch a row at the same time. The rows of a
-// pass are cut into bands, and each band is visited by the groups one after
-// another (group 0 first, storing rather than adding on the downward sweep,
-// which is why the sum planes need no zeroing). Only the calling thread
-// (group 0) reports progress and sees a cancel; the others stop at their next
-// row.
+// in any order, provided no two touch a row at the same time (BandSchedule).
+// Only the calling thread (group 0) reports progress and sees a cancel; the
+// others stop at their next row.
 template <typename Pixel, typename Sum>
 class ContrastKernel {
  public:
@@ -106,15 +95,11 @@ class ContrastKernel {
   unsigned threadCount() const { return threads_; }
 
  private:
-  struct PassPlan;
-
   std::size_t sumStride() const { return PaddedWidth(W_); }
   void SetHalfWidths(uint32_t smallSize, uint32_t bigSize);
   bool FillLineStarts();
   int ScanPasses();
-  int RunGroup(unsigned group, unsigned groups, PassPlan* plans);
-  bool AwaitTurn(std::atomic<uint32_t>& turn, uint32_t target) const;
-  void CancelGroups(PassPlan* plans);
+  int RunGroup(unsigned group, unsigned groups, BandSchedule& schedule);
   void Combine();
   Pixel* States(uint32_t u) { return lineStates_.data() + std::size_t{u} * stateStride_; }
   void FreeRunTables();
@@ -144,7 +129,6 @@ class ContrastKernel {
   AlignedArray<int8_t> steps_;      // each slope's column step for the current row
   Kernels kernels_;
   unsigned threads_;
-  std::atomic<bool> cancelled_{false};
 };
 
 using ContrastKernel8 = ContrastKernel<uint8_t, int16_t>;

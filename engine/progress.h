@@ -31,4 +31,13 @@ class ProgressSink {
 // A sink that shows nothing and never cancels.
 class SilentProgress final : public ProgressSink {};
 
+// The kernel's progress callback: called about 100 times per kernel run when
+// progress is shown; returns true when the user has asked to cancel. The
+// context is handed back unchanged.
+struct ProgressCallback {
+  bool (*fn)(void* context) = nullptr;
+  void* context = nullptr;
+  bool operator()() const { return fn != nullptr && fn(context); }
+};
+
 }  // namespace veska

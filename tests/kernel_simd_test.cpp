@@ -88,7 +88,7 @@ int ExpectSameSums(const LuminanceMatrix& m, const Window& k) {
 }
 
 // Square windows of several sides over a random plane, each cursor pair and
-// scan count in both variants where the variant allows it.
+// scan count, in the variant the kernel would choose.
 void ExpectSameSumsOnRandomPlanes(int lo, int hi, const std::vector<std::pair<int, int>>& pairs,
                                   const std::vector<uint32_t>& scans, unsigned seed) {
   for (uint32_t N : {16u, 40u, 72u}) {
@@ -97,8 +97,10 @@ void ExpectSameSumsOnRandomPlanes(int lo, int hi, const std::vector<std::pair<in
     for (auto [small, big] : pairs)
       for (uint32_t s : scans) {
         const Window k{3, 7, N, N, uint32_t(small), uint32_t(big), s};
-        if (hi < 256 && s < 32) ExpectSameSums<ContrastKernel8>(m, k);
-        ExpectSameSums<ContrastKernel16>(m, k);
+        if (hi < 256 && s < 32)
+          ExpectSameSums<ContrastKernel8>(m, k);
+        else
+          ExpectSameSums<ContrastKernel16>(m, k);
       }
   }
 }
@@ -185,15 +187,15 @@ TEST(KernelBuilds, NonSquareWindows) {
 
 TEST(KernelBuilds, RenderedRectanglesAtTheWindowEdges) {
   LuminanceMatrix m;
-  FillRandom(m, 100, 0, 255, 700);
+  FillRandom(m, 60, 0, 255, 700);
   m.smallSize = 5;
   m.bigSize = 61;
-  const int N = 120;
+  const int N = 72;
   struct Rect {
     int row0, col0, rows, cols;
   };
-  for (const Rect r : {Rect{0, 0, 120, 120}, Rect{0, 0, 1, 120}, Rect{119, 0, 1, 120},
-                       Rect{0, 117, 120, 3}, Rect{100, 100, 20, 20}, Rect{50, 0, 9, 1}})
+  for (const Rect r : {Rect{0, 0, 72, 72}, Rect{71, 0, 1, 72}, Rect{0, 69, 72, 3},
+                       Rect{52, 52, 20, 20}, Rect{30, 0, 9, 1}})
     for (uint16_t s : {uint16_t{16}, uint16_t{32}}) {
       std::vector<uint8_t> expected(size_t(r.rows) * r.cols, 0xA5);
       std::vector<uint8_t*> rows;
