@@ -363,6 +363,7 @@ int BmpRead(FILE* file, ImageDesc& desc) {
 }
 
 int BmpRead(const std::string& path, ImageDesc& desc) {
+  if (int rc = Validate8_24(desc)) return rc;
   FilePtr file;
   if (int rc = OpenForRead(path, file)) return rc;
   return BmpRead(file.get(), desc);

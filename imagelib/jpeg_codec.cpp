@@ -43,8 +43,14 @@ void InstallErrorManager(ErrorManager& err) {
 
 // The code for a library failure: memory, or the format's own code.
 int FailureCode(const ErrorManager& err, int formatCode) {
-  return err.pub.msg_code == JERR_OUT_OF_MEMORY ? status::kNoMemory : formatCode;
+  const int code = err.pub.msg_code;
+  return code == JERR_OUT_OF_MEMORY || code == JERR_NO_BACKING_STORE ? status::kNoMemory
+                                                                       : formatCode;
 }
+
+// Whole-image buffers (progressive files) beyond this fail as out of memory
+// instead of letting a header's dimensions decide how much is allocated.
+constexpr long kMaxDecoderMemory = 1L << 31;
 
 // The state of one read. Plain data only: a longjmp may leave the function
 // that uses it at any library call.
@@ -120,6 +126,7 @@ int RunRead(ReadJob& job) {
     return FailureCode(job.err, status::kBadJpeg);
   }
   jpeg_create_decompress(&job.cinfo);
+  job.cinfo.mem->max_memory_to_use = kMaxDecoderMemory;
   jpeg_stdio_src(&job.cinfo, job.file);
   jpeg_read_header(&job.cinfo, TRUE);
   int rc = status::kOk;
@@ -222,7 +229,12 @@ int JpegInformation(const std::string& path, JpegInfo& info) { return Read(path,
 
 int JpegRead(const std::string& path, ImageDesc& desc) {
   if (int rc = Validate8_24(desc)) return rc;
-  return Read(path, nullptr, &desc);
+  if (int rc = Read(path, nullptr, &desc)) return rc;
+  if (desc.BitsPerPixel() == 8) {
+    SetGrayPalette(desc);
+    FinishColourTable(desc);
+  }
+  return status::kOk;
 }
 
 int JpegWrite(const std::string& path, ImageDesc& desc, const JpegWriteOptions& options) {

@@ -234,6 +234,7 @@ int PcxRead(FILE* file, ImageDesc& desc) {
 }
 
 int PcxRead(const std::string& path, ImageDesc& desc) {
+  if (int rc = Validate8_24(desc)) return rc;
   FilePtr file;
   if (int rc = OpenForRead(path, file)) return rc;
   return PcxRead(file.get(), desc);

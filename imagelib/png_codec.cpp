@@ -56,7 +56,8 @@ int OpenAndReadHeader(const std::string& path, FilePtr& file, ReadStructs& s) {
   if (!ReadExact(file.get(), signature, sizeof signature) ||
       png_sig_cmp(signature, 0, sizeof signature) != 0)
     return status::kBadPng;
-  s.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, static_cast<PngJob*>(&s), OnError, OnWarning);
+  s.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, static_cast<PngJob*>(&s), OnError,
+                                 OnWarning);
   if (s.png != nullptr) s.info = png_create_info_struct(s.png);
   if (s.info == nullptr) return status::kNoMemory;
   return ReadHeaderPhase(s, file.get());
@@ -240,7 +241,8 @@ int PngWrite(const std::string& path, ImageDesc& desc, const PngWriteOptions& op
   SafeFile out;
   if (int rc = out.Open(path)) return rc;
   WriteStructs s;
-  s.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, static_cast<PngJob*>(&s), OnError, OnWarning);
+  s.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, static_cast<PngJob*>(&s), OnError,
+                                  OnWarning);
   if (s.png != nullptr) s.info = png_create_info_struct(s.png);
   if (s.info == nullptr) return status::kNoMemory;
   if (int rc = WritePhase(s, out.stream(), e)) return rc;

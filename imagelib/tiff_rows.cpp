@@ -95,7 +95,8 @@ uint32_t UnpackSample(const uint8_t* row, size_t index, int bits) {
   }
   uint64_t bit = uint64_t(index) * uint64_t(bits);
   uint32_t value = 0;
-  for (int i = 0; i < bits; ++i, ++bit) value = value << 1 | ((row[bit >> 3] >> (7 - (bit & 7))) & 1);
+  for (int i = 0; i < bits; ++i, ++bit)
+    value = value << 1 | ((row[bit >> 3] >> (7 - (bit & 7))) & 1);
   return value;
 }
 

@@ -37,11 +37,8 @@ Bytes BmpFile(const Bytes& info, const Bytes& table, const Bytes& pixels) {
   return f;
 }
 
-// Reads a file into a buffer allocated from its information.
 int Load(const std::string& path, Image& image, BmpInfo& info) {
-  if (int rc = BmpInformation(path, info)) return rc;
-  if (int rc = Allocate(image.d, info.width, info.height, info.bitsPerPixel)) return rc;
-  return BmpRead(path, image.d);
+  return test::LoadFile(path, image, info, BmpInformation, BmpRead);
 }
 
 TEST(BmpCodec, RoundTripsEveryWrittenDepthAndTheRectangle) {

@@ -16,9 +16,7 @@ using test::Image;
 using test::TempDir;
 
 int Load(const std::string& path, Image& image, JpegInfo& info) {
-  if (int rc = JpegInformation(path, info)) return rc;
-  if (int rc = Allocate(image.d, info.width, info.height, info.bitsPerPixel)) return rc;
-  return JpegRead(path, image.d);
+  return test::LoadFile(path, image, info, JpegInformation, JpegRead);
 }
 
 // Every entry of every quantisation table the file carries.

@@ -14,9 +14,7 @@ using test::TempDir;
 
 int Load(const std::string& path, Image& image) {
   ImageFileInfo info;
-  if (int rc = PcxInformation(path, info)) return rc;
-  if (int rc = Allocate(image.d, info.width, info.height, info.bitsPerPixel)) return rc;
-  return PcxRead(path, image.d);
+  return test::LoadFile(path, image, info, PcxInformation, PcxRead);
 }
 
 TEST(PcxCodec, GreyWritesVersion5WithTrailerAndRoundTrips) {

@@ -15,9 +15,7 @@ using test::Image;
 using test::TempDir;
 
 int Load(const std::string& path, Image& image, PngInfo& info) {
-  if (int rc = PngInformation(path, info)) return rc;
-  if (int rc = Allocate(image.d, info.width, info.height, info.bitsPerPixel)) return rc;
-  return PngRead(path, image.d);
+  return test::LoadFile(path, image, info, PngInformation, PngRead);
 }
 
 TEST(PngCodec, RoundTripsEachDepthWithItsPhysicalSize) {

@@ -63,6 +63,17 @@ struct Image {
   Image& operator=(const Image&) = delete;
 };
 
+// Reads a file the way the loader does: the information call first, then a
+// buffer of the reported size, then the read.
+template <typename Info>
+int LoadFile(const std::string& path, Image& image, Info& info,
+             int (*information)(const std::string&, Info&),
+             int (*read)(const std::string&, ImageDesc&)) {
+  if (int rc = information(path, info)) return rc;
+  if (int rc = Allocate(image.d, info.width, info.height, info.bitsPerPixel)) return rc;
+  return read(path, image.d);
+}
+
 // A smooth pattern (so that lossy coders stay close) with some detail; it
 // stays within 0..255 for images up to 64 x 40.
 inline void FillPattern(ImageDesc& d) {

@@ -16,9 +16,7 @@ using test::Image;
 using test::TempDir;
 
 int Load(const std::string& path, Image& image, TiffInfo& info) {
-  if (int rc = TiffInformation(path, info)) return rc;
-  if (int rc = Allocate(image.d, info.width, info.height, info.bitsPerPixel)) return rc;
-  return TiffRead(path, image.d);
+  return test::LoadFile(path, image, info, TiffInformation, TiffRead);
 }
 
 uint16_t Tag16(const std::string& path, uint32_t tag) {
