@@ -1,4 +1,5 @@
-// Small synthetic images and a recording progress sink for the engine tests.
+// Small synthetic images and a recording error reporter for the engine and
+// image tests.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "engine/progress.h"
 #include "imagelib/image_desc.h"
 #include "imagelib/pixel_access.h"
+#include "imagelib/status.h"
 
-namespace veska::testing {
+namespace veska::fixtures {
 
 // Pixel value at (x, y), y from the top: a grey level, or R | G << 8 | B << 16.
 using PixelFn = std::function<uint32_t(int x, int y)>;
@@ -33,22 +34,18 @@ struct ScopedDesc {
   ~ScopedDesc() { Free(d); }
 };
 
-// Records the texts it is given and asks to cancel at its k-th Step (never
-// when cancelAt is 0).
-class RecordingSink : public ProgressSink {
+// Collects what would be shown to the user while installed.
+class RecordingReporter : public ErrorReporter {
  public:
-  explicit RecordingSink(int cancelAt = 0) : cancelAt_(cancelAt) {}
-  void Create() override { ++creates; }
-  void Show() override { ++shows; }
-  void SetText(const std::string& text) override { texts.push_back(text); }
-  bool Step() override { return ++steps == cancelAt_; }
-  void Destroy() override { ++destroys; }
+  RecordingReporter() { previous_ = Install(this); }
+  ~RecordingReporter() override { Install(previous_); }
+  std::vector<std::string> shown;
 
-  std::vector<std::string> texts;
-  int creates = 0, shows = 0, steps = 0, destroys = 0;
+ protected:
+  void Show(const std::string& text) override { shown.push_back(text); }
 
  private:
-  int cancelAt_;
+  ErrorReporter* previous_;
 };
 
-}  // namespace veska::testing
+}  // namespace veska::fixtures
