@@ -4,7 +4,7 @@
 #include <new>
 #include <utility>
 
-#include "engine/hls.h"
+#include "imagelib/hls.h"
 #include "engine/progress_scope.h"
 #include "imagelib/pixel_access.h"
 #include "imagelib/status.h"

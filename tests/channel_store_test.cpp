@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "engine/hls.h"
+#include "imagelib/hls.h"
 #include "image_fixtures.h"
 #include "test_progress.h"
 

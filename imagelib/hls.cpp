@@ -1,4 +1,4 @@
-#include "engine/hls.h"
+#include "imagelib/hls.h"
 
 #include <algorithm>
 
