@@ -1,0 +1,138 @@
+// The contrast kernel: the local-contrast enhancement that turns a square
+// window of one luminance channel into an 8-bit enhanced channel.
+//
+// Through every pixel run 8*s straight scanlines, s per octant of directions.
+// Along each, a small and a big cursor follow the signal (see row_update.h),
+// and the difference of their centres is summed per pixel; the sums, scaled
+// linearly to the output range, are the result.
+//
+// The kernel exists in two storage variants that run the same steps with the
+// same constants and give identical output where both are valid:
+//   8-bit:  planes and line states in bytes, sums in int16 (values < 256 and
+//           s < 32, so that |sum| <= 128 * 8 * 31 fits);
+//   16-bit: planes and line states in uint16, sums in int32.
+// Sums wrap around in their own width in both.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "engine/aligned_array.h"
+#include "engine/luminance_matrix.h"
+#include "engine/progress.h"
+#include "engine/row_update.h"
+
+namespace veska {
+
+// Called about 100 times per kernel run when progress is shown; returns true
+// when the user has asked to cancel. The context is handed back unchanged.
+struct ProgressCallback {
+  bool (*fn)(void* context) = nullptr;
+  void* context = nullptr;
+  bool operator()() const { return fn != nullptr && fn(context); }
+};
+
+// Fills slope[0..n) and offset[0..n) and raises K by 4 per slope. Slopes are
+// column steps per row: 0, 1, then for i >= 2 the cotangent of pi/4 plus an
+// odd multiple of pi/2^(k+2), k = floor(log2 i), which halves the interval
+// between the two diagonals progressively. The angle constants are the
+// decimal values 1.570796327 and 0.785398163, not exact pi/2 and pi/4.
+void FillSlopeTable(double* slope, double* offset, uint32_t n, uint32_t& K);
+
+template <typename Pixel, typename Sum>
+class ContrastKernel {
+ public:
+  using Kernels = RowKernels<Pixel, Sum>;
+
+  explicit ContrastKernel(ProgressCallback callback, bool showProgress);
+  // Uses the given row-kernel build instead of the process's choice.
+  ContrastKernel(ProgressCallback callback, bool showProgress, const Kernels& kernels);
+  ContrastKernel(const ContrastKernel&) = delete;
+  ContrastKernel& operator=(const ContrastKernel&) = delete;
+  ~ContrastKernel() { Destroy(); }
+
+  // Copies rows rowStart..rowStart+H-1, columns colStart..colStart+W-1 of a
+  // luminance matrix (values truncated to the plane width) into the source
+  // and transposed planes and records the window's max and min. -1 when a
+  // window is already loaded or the arguments are unusable, -14 when a plane
+  // cannot be allocated.
+  int Load(const uint16_t* const* rows, int rowStart, int colStart, uint32_t W, uint32_t H);
+  // Runs both passes with cursor sizes (small, big) and scanCount = 8*s
+  // directed scanlines per pixel. 0, -1 (not loaded, or the tables could not
+  // be allocated) or 100 (cancelled through the callback).
+  int Run(uint32_t smallSize, uint32_t bigSize, uint32_t scanCount);
+  // Scales the sums of window rows row0.. and columns col0.. into
+  // outMin..outMax and writes them to outRows[row][column]. -1 when nothing
+  // is loaded or the region leaves the window, else 0.
+  int Render(uint8_t* const* outRows, int row0, int col0, int rows, int cols, int outMin,
+             int outMax) const;
+  // Frees the planes, tables and line states; the kernel is empty again.
+  void Destroy();
+
+  uint32_t directionCount() const { return K_; }
+  uint32_t smallHalfWidth() const { return hs_; }
+  uint32_t bigHalfWidth() const { return hb_; }
+  uint16_t maxValue() const { return max_; }
+  uint16_t minValue() const { return min_; }
+  // The pass mode (ScanMode) implied by the half-widths and the value range.
+  int scanMode() const { return SelectScanMode(hs_, hb_, min_, max_); }
+  // The sum range Render maps onto the output: lo = (hs - hb) * K, hi = -lo,
+  // reduced by K when the big cursor covers the whole value range (its centre
+  // then never rises above min + hb, which caps every difference one lower).
+  void RenderBounds(int32_t& lo, int32_t& hi) const;
+  // The final sum of window row y, column x (valid after Run).
+  Sum sum(uint32_t y, uint32_t x) const { return sum_[std::size_t{y} * W_ + x]; }
+
+ private:
+  void SetHalfWidths(uint32_t smallSize, uint32_t bigSize);
+  int ScanPass(const Pixel* plane, Sum* sums, uint32_t Wp, uint32_t Hp);
+  int Sweep(int d, const Pixel* plane, Sum* sums, uint32_t Wp, uint32_t Hp, int mode,
+            const LineParams& lp, double progressStep, double& progress);
+  void AdvanceRow(int d, const Pixel*& src, Sum*& sums, uint32_t Wp);
+  void Combine();
+  Pixel* States(uint32_t u) { return lineStates_.data() + std::size_t{u} * stateStride_; }
+  void FreeRunTables();
+
+  AlignedArray<Pixel> source_;      // W*H, row-major
+  AlignedArray<Pixel> transposed_;  // H*W, column-major copy read by the second pass
+  AlignedArray<Sum> sum_;           // W*H, row-major
+  AlignedArray<Sum> transposedSum_; // H*W
+  uint32_t hs_ = 0;
+  uint32_t hb_ = 0;
+  uint32_t W_ = 0;
+  uint32_t H_ = 0;
+  uint32_t K_ = 0;
+  uint16_t max_ = 0;
+  uint16_t min_ = 65535;
+  bool showProgress_;
+  ProgressCallback callback_;
+  uint32_t n_ = 0;
+  AlignedArray<double> slope_;
+  AlignedArray<double> offset_;
+  AlignedArray<Pixel> lineStates_;  // n regions of stateStride_ elements, slope order
+  std::size_t stateStride_ = 0;
+  Kernels kernels_;
+};
+
+using ContrastKernel8 = ContrastKernel<uint8_t, int16_t>;
+using ContrastKernel16 = ContrastKernel<uint16_t, int32_t>;
+extern template class ContrastKernel<uint8_t, int16_t>;
+extern template class ContrastKernel<uint16_t, int32_t>;
+
+enum class KernelVariant { k8Bit, k16Bit };
+
+// The storage variant for a matrix whose largest value is matrixMax and s
+// scanlines per octant: 8-bit when matrixMax < 256 and s < 32.
+KernelVariant ChooseKernelVariant(uint16_t matrixMax, uint16_t s);
+
+// Enhances one channel: loads the N x N window at (rowStart, colStart) of the
+// matrix, runs the kernel with the matrix's cursor sizes and s scanlines per
+// octant, and renders the region (row0, col0, rows x cols) of the window into
+// outRows (rows pointers of cols bytes) over outMin..outMax. The progress
+// sink's Step is the callback when showProgress is set (progress may be
+// null). Returns 0, -1, -14 or 100 (cancel: outRows are left untouched).
+int RunKernel(const LuminanceMatrix& matrix, uint8_t** outRows, uint16_t s, int rowStart,
+              int colStart, int N, int row0, int col0, int rows, int cols, bool showProgress,
+              ProgressSink* progress, int outMin, int outMax);
+
+}  // namespace veska

@@ -1,0 +1,184 @@
+#include "batch/batch_file.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace veska {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Every entry of `bytes`; the final status and message go to the out parameters.
+std::vector<BatchEntry> ReadAll(const std::string& bytes, int* status = nullptr,
+                                std::string* message = nullptr) {
+  CBatchFile batch;
+  batch.OpenBytes(bytes);
+  std::vector<BatchEntry> entries;
+  int readStatus = 0;
+  std::string text;
+  while (batch.ReadEntry(&readStatus, &text)) entries.push_back(batch.Entry());
+  if (status != nullptr) *status = readStatus;
+  if (message != nullptr) *message = text;
+  return entries;
+}
+
+std::string FormatErrorOf(const std::string& bytes) {
+  int status = 0;
+  std::string message;
+  ReadAll(bytes, &status, &message);
+  EXPECT_EQ(status, kBatchFormatError) << bytes;
+  return message;
+}
+
+TEST(BatchFileTest, LineEndsAndLineCuts) {
+  for (const char* bytes : {"a,31,11,b\nc,9,3,d\n", "a,31,11,b\r\nc,9,3,d\r\n", "a,31,11,b\nc,9,3,d"}) {
+    int status = 0;
+    std::vector<BatchEntry> entries = ReadAll(bytes, &status);
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(status, kBatchEnd);
+    EXPECT_EQ(entries[1].inputName + entries[1].outputName, "cd");
+    EXPECT_EQ(entries[1].bigCursor * 100 + entries[1].smallCursor, 903);
+  }
+  // 80 characters, then the line end reads as an empty line and ends the file.
+  const std::string head = "a,31,11,";
+  std::vector<BatchEntry> entries = ReadAll(head + std::string(72, 'o') + "\nb,3,1,c\n");
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].outputName, std::string(72, 'o'));
+  // 79 characters and CR LF: the CR is the 80th character and vanishes in trimming.
+  entries = ReadAll(head + std::string(71, 'o') + "\r\nb,3,1,c\r\n");
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].outputName, std::string(71, 'o'));
+  char buffer[CBatchFile::kLineCapacity + 1];
+  CBatchFile batch;
+  batch.OpenBytes(std::string(79, 'y') + "\r\n");
+  EXPECT_EQ(batch.ReadLine(buffer, 80), 80);
+  EXPECT_EQ(buffer[79], '\r');
+  EXPECT_EQ(batch.ReadLine(buffer, 80), 0);
+  // Past the 80th character a new line starts: an entry, or a comment.
+  entries = ReadAll(head + std::string(72, 'o') + "p,5,3,q\n");
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_EQ(entries[1].inputName, "p");
+  entries = ReadAll(head + std::string(72, 'o') + ";p,5,3,q\nr,5,3,s");
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_EQ(entries[1].inputName, "r");
+}
+
+TEST(BatchFileTest, BlankLinesCommentsAndFormatErrors) {
+  EXPECT_EQ(ReadAll("a,3,1,b\n\nc,3,1,d\n").size(), 1u);
+  EXPECT_EQ(ReadAll("a,3,1,b\r\n\r\nc,3,1,d\r\n").size(), 1u);
+  EXPECT_EQ(ReadAll(";x\n;y,1,1,z\na,3,1,b\n;z\n").size(), 1u);
+  // Only a first-column ";" makes a comment; spaces make an entry line.
+  EXPECT_EQ(FormatErrorOf(" ;comment\n"), "Big Cursor Format Error,' ;comment'");
+  EXPECT_EQ(FormatErrorOf("   \r\n"), "Big Cursor Format Error,'   '");
+  EXPECT_EQ(FormatErrorOf("in.jpg\n"), "Big Cursor Format Error,'in.jpg'");
+  EXPECT_EQ(FormatErrorOf("in.jpg,31\n"), "Small Cursor Format Error,'in.jpg,31'");
+  EXPECT_EQ(FormatErrorOf("in.jpg,31,11"), "Output Filename Format Error,'in.jpg,31,11'");
+  EXPECT_EQ(FormatErrorOf("in.jpg,31,11,\n"), "Output Filename Format Error,'in.jpg,31,11,'");
+  // Present but empty fields are no format error.
+  ASSERT_EQ(ReadAll(",,, \n").size(), 1u);
+
+  // After a format error the fields before the missing one are new, the rest old.
+  CBatchFile batch;
+  batch.OpenBytes("a,31,11,b\nc,7\n");
+  int status = 0;
+  std::string message;
+  ASSERT_TRUE(batch.ReadEntry(&status, &message));
+  EXPECT_FALSE(batch.ReadEntry(&status, &message));
+  EXPECT_EQ(batch.InputName() + "," + std::to_string(batch.BigCursor()) + "," +
+                std::to_string(batch.SmallCursor()) + "," + batch.OutputName(),
+            "c,7,11,b");
+  EXPECT_EQ(batch.Line(), "c,7");
+}
+
+TEST(BatchFileTest, NumberFieldsAndWhiteSpace) {
+  const std::pair<const char*, int32_t> cases[] = {
+      {"31.9", 31}, {"abc", 0},          {" \t-7", -7},  {"+5x", 5},
+      {"1 2", 1},   {"4294967297", 1},   {"2147483648", INT32_MIN}, {"", 0}};
+  for (const auto& [field, value] : cases) {
+    std::vector<BatchEntry> entries = ReadAll(std::string("a,") + field + ",1,b\n");
+    ASSERT_EQ(entries.size(), 1u) << field;
+    EXPECT_EQ(entries[0].bigCursor, value) << field;
+  }
+  // Names are trimmed; a fifth field and anything after it are ignored.
+  std::vector<BatchEntry> entries = ReadAll(" \tin put.jpg \t,  31 , 11 ,\tout.png \v,x,y\r\n");
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].inputName, "in put.jpg");
+  EXPECT_EQ(entries[0].smallCursor, 11);
+  EXPECT_EQ(entries[0].outputName, "out.png");
+}
+
+class BatchValidateTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::path(VESKA_TEST_TMP) / "batch_file";
+    fs::create_directories(dir_);
+    input_ = (dir_ / "in.jpg").string();
+    std::ofstream(input_) << "image";
+  }
+
+  std::string Line(const std::string& cursors) { return input_ + "," + cursors + ",out.png"; }
+
+  // The validation message of `bytes`, or "valid".
+  std::string Validate(const std::string& bytes) {
+    CBatchFile batch;
+    batch.OpenBytes(bytes);
+    std::string message;
+    return batch.ValidateBatch(&message) ? "valid" : message;
+  }
+
+  fs::path dir_;
+  std::string input_;
+};
+
+TEST_F(BatchValidateTest, CursorChecksInOrder) {
+  EXPECT_EQ(Validate(Line("31,11") + "\r\n" + Line("65535,1") + "\n"), "valid");
+  const std::pair<const char*, std::string> cases[] = {
+      {"31,31", "Big Cursor must be larger than Small Cursor '31', '31'"},
+      {"abc,1", "Big Cursor must be larger than Small Cursor '0', '1'"},
+      {"30,11", "Cursor must be odd '30'"},
+      {"31,10", "Cursor must be odd '10'"},
+      {"31.5,-2", "Cursor must be odd '-2'"},
+      {"65537,-1", "Cursor must be between 1 and 65535 '65537'"},
+      {"3,-1", "Cursor must be between 1 and 65535 '-1'"}};
+  for (const auto& [cursors, text] : cases)
+    EXPECT_EQ(Validate(Line(cursors) + "\n"), text + "\n" + Line(cursors));
+}
+
+TEST_F(BatchValidateTest, InputFilesAndStoppingRules) {
+  std::string line = " " + (dir_ / "none.jpg").string() + " ,31,11,out.png";
+  EXPECT_EQ(Validate(line + "\r\n"),
+            "Input File '" + (dir_ / "none.jpg").string() + "' does not exist\n" + line);
+  EXPECT_EQ(Validate(",31,11,out.png\n"), "Input File '' does not exist\n,31,11,out.png");
+  EXPECT_EQ(Validate(Line("31,11") + "\n" + input_ + "\n"),
+            "Big Cursor Format Error,'" + input_ + "'");
+  // The first bad entry stops the pass; a blank line hides what follows it.
+  EXPECT_EQ(Validate(Line("31,31") + "\n" + Line("30,1") + "\n").substr(0, 15), "Big Cursor must");
+  EXPECT_EQ(Validate(Line("31,11") + "\n\n" + Line("30,1") + "\n"), "valid");
+  EXPECT_EQ(Validate(";only\n;comments\n"), "valid");
+  EXPECT_EQ(Validate(""), "valid");
+}
+
+TEST_F(BatchValidateTest, OpensFilesAndRefusesFolders) {
+  std::string path = (dir_ / "jobs.btc").string();
+  std::ofstream(path, std::ios::binary) << ";jobs\r\n" << Line("31,11") << "\r\n";
+  CBatchFile batch;
+  ASSERT_EQ(batch.Open(path), FileOpenStatus::kOk);
+  std::string message;
+  int status = 0;
+  ASSERT_TRUE(batch.ReadEntry(&status, &message));
+  EXPECT_EQ(batch.OutputName(), "out.png");
+  ASSERT_EQ(batch.Open(path), FileOpenStatus::kOk);
+  EXPECT_TRUE(batch.ValidateBatch(&message));
+  EXPECT_FALSE(batch.ReadFailed());
+  // A folder or a missing file is reported, never read as an empty batch.
+  EXPECT_EQ(batch.Open(dir_.string()), FileOpenStatus::kIsDirectory);
+  EXPECT_FALSE(batch.ReadEntry(&status, &message));
+  EXPECT_EQ(batch.Open((dir_ / "missing.btc").string()), FileOpenStatus::kNotFound);
+}
+
+}  // namespace
+}  // namespace veska

@@ -1,0 +1,367 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <numbers>
+#include <random>
+#include <vector>
+
+#include "engine/contrast_kernel.h"
+#include "engine/luminance_matrix.h"
+#include "engine/row_update.h"
+#include "imagelib/status.h"
+#include "tests/test_progress.h"
+
+namespace veska {
+namespace {
+
+// A matrix whose every cell (margins included) holds a random value in
+// [lo, hi]; the statistics are set to that range.
+void FillRandom(LuminanceMatrix& m, int imageSide, int lo, int hi, std::mt19937& rng) {
+  ASSERT_TRUE(m.Allocate(imageSide, imageSide));
+  std::uniform_int_distribution<int> value(lo, hi);
+  for (int r = 0; r < m.side; ++r)
+    for (int c = 0; c < m.side; ++c) m.rows[r][c] = static_cast<uint16_t>(value(rng));
+  m.min = static_cast<uint16_t>(lo);
+  m.max = static_cast<uint16_t>(hi);
+}
+
+struct Output {
+  Output(int rows, int cols, uint8_t fill) : bytes(size_t(rows) * cols, fill) {
+    for (int r = 0; r < rows; ++r) ptrs.push_back(bytes.data() + size_t(r) * cols);
+  }
+  std::vector<uint8_t> bytes;
+  std::vector<uint8_t*> ptrs;
+};
+
+// ---------------------------------------------------------------------------
+// A deliberately naive transcription of the algorithm: int planes and sums
+// that never wrap, both centres tracked on every line whatever the mode, and
+// each row's line shift done as a separate copy after the update.
+
+struct Start {
+  int small, big;
+};
+
+struct Naive {
+  int N, mn, mx, hs, hb, K;
+  std::vector<double> slopes;
+
+  Start LineStart(int p) const {
+    if (mx == mn) return {p, p};
+    const int loS = mn + hs, hiS = std::max(mx - hs, loS);
+    const int loB = mn + hb, hiB = std::max(mx - hb, loB);
+    const double f = (p - mn) * (0.999999 / (mx - mn));
+    return {int(loS + (hiS - loS + 1) * f), int(loB + (hiB - loB + 1) * f)};
+  }
+
+  // plane[y][x] is Hp rows of Wp values; sums likewise.
+  void Pass(const std::vector<std::vector<int>>& plane, std::vector<std::vector<long>>& sums,
+            std::vector<double> slope) const {
+    const int Hp = int(plane.size()), Wp = int(plane[0].size()), n = int(slope.size());
+    std::vector<double> offset = slope;
+    int y = 0;
+    for (int d : {+1, -1}) {
+      std::vector<std::vector<Start>> lines(n, std::vector<Start>(Wp));
+      for (int u = 0; u < n; ++u)
+        for (int x = 0; x < Wp; ++x) lines[u][x] = LineStart(plane[y][x]);
+      for (int t = 0; t < Hp; ++t) {
+        for (int u = 0; u < n; ++u) {
+          std::vector<Start> moved(Wp);
+          for (int x = 0; x < Wp; ++x) {
+            const int p = plane[y][x];
+            const Start c = lines[u][x];
+            moved[x] = {std::clamp(c.small, p - hs, p + hs), std::clamp(c.big, p - hb, p + hb)};
+            sums[y][x] += moved[x].small - moved[x].big;
+          }
+          if (offset[u] > 0.5) {  // lines move right; a new one enters at x = 0
+            for (int x = Wp - 1; x > 0; --x) lines[u][x] = moved[x - 1];
+            lines[u][0] = LineStart(plane[y][0]);
+          } else if (offset[u] < -0.5) {
+            for (int x = 0; x < Wp - 1; ++x) lines[u][x] = moved[x + 1];
+            lines[u][Wp - 1] = LineStart(plane[y][Wp - 1]);
+          } else {
+            lines[u] = moved;
+          }
+        }
+        if (t == Hp - 1) break;
+        for (int u = 0; u < n; ++u) {
+          if (offset[u] > 0.5) offset[u] -= 1.0;
+          if (offset[u] < -0.5) offset[u] += 1.0;
+          offset[u] += d * slope[u];
+        }
+        y += d;
+      }
+    }
+  }
+
+  std::vector<uint8_t> Enhance(const std::vector<std::vector<int>>& win, int small, int big,
+                               int s, int row0, int col0, int rows, int cols, int outMin,
+                               int outMax) {
+    N = int(win.size());
+    mn = 1 << 30, mx = -1;
+    for (auto& row : win)
+      for (int v : row) mn = std::min(mn, v), mx = std::max(mx, v);
+    const int cap = (mx - mn + 1) / 2;
+    hs = std::min(small / 2, cap);
+    hb = std::min(big / 2, cap);
+    if (hb != 0 && hs >= hb) hs = hb;
+    slopes.clear();
+    for (int i = 0; i < 2 * s; ++i) {
+      if (i < 2) {
+        slopes.push_back(i);
+        continue;
+      }
+      int k = 0;
+      while ((2 << k) <= i) ++k;  // floor(log2 i)
+      const double D = std::pow(2.0, k + 1.0);
+      slopes.push_back(1.0 / std::tan((2.0 * i + 1.0 - D) / D * 1.570796327 + 0.785398163));
+    }
+    K = 8 * s;
+
+    std::vector<std::vector<long>> sums(N, std::vector<long>(N, 0)), tsums = sums;
+    std::vector<std::vector<int>> trans(N, std::vector<int>(N));
+    for (int y = 0; y < N; ++y)
+      for (int x = 0; x < N; ++x) trans[x][y] = win[y][x];
+    Pass(win, sums, slopes);
+    std::vector<double> mirrored;
+    for (double v : slopes) mirrored.push_back(-v);
+    Pass(trans, tsums, mirrored);
+
+    int lo = (hs - hb) * K, hi = (hb - hs) * K;
+    if (mx - mn + 1 <= 2 * hb && hi > 0) hi -= K;
+    const double scale = lo < hi ? 0.999999 / (hi - lo) * (outMax - outMin + 1) : 0.0;
+    std::vector<uint8_t> out;
+    for (int y = row0; y < row0 + rows; ++y)
+      for (int x = col0; x < col0 + cols; ++x)
+        out.push_back(uint8_t(int((sums[y][x] + tsums[x][y] - lo) * scale + outMin)));
+    return out;
+  }
+};
+
+std::vector<std::vector<int>> WindowOf(const LuminanceMatrix& m, int rowStart, int colStart,
+                                       int N) {
+  std::vector<std::vector<int>> win(N, std::vector<int>(N));
+  for (int y = 0; y < N; ++y)
+    for (int x = 0; x < N; ++x) win[y][x] = m.rows[rowStart + y][colStart + x];
+  return win;
+}
+
+// Runs RunKernel and the naive transcription on random windows and regions of
+// a random matrix and expects identical bytes.
+void ExpectMatchesNaive(int N, int lo, int hi, int small, int big, uint16_t s, unsigned seed) {
+  std::mt19937 rng(seed);
+  LuminanceMatrix m;
+  FillRandom(m, N, lo, hi, rng);
+  m.smallSize = uint16_t(small);
+  m.bigSize = uint16_t(big);
+  auto pick = [&](int a, int b) { return std::uniform_int_distribution<int>(a, b)(rng); };
+  const int rowStart = pick(0, m.side - N), colStart = pick(0, m.side - N);
+  const int row0 = pick(0, N - 1), col0 = pick(0, N - 1);
+  const int rows = pick(1, N - row0), cols = pick(1, N - col0);
+  const int outMin = pick(0, 60), outMax = pick(180, 255);
+  Output out(rows, cols, 0);
+  ASSERT_EQ(RunKernel(m, out.ptrs.data(), s, rowStart, colStart, N, row0, col0, rows, cols,
+                      false, nullptr, outMin, outMax),
+            status::kOk);
+  Naive naive;
+  const auto expected = naive.Enhance(WindowOf(m, rowStart, colStart, N), small, big, s, row0,
+                                      col0, rows, cols, outMin, outMax);
+  EXPECT_EQ(out.bytes, expected) << "N=" << N << " values " << lo << ".." << hi << " cursors "
+                                 << small << "/" << big << " s=" << s;
+  const auto [mnIt, mxIt] = std::minmax_element(out.bytes.begin(), out.bytes.end());
+  EXPECT_GE(*mnIt, outMin);
+  EXPECT_LE(*mxIt, outMax);
+}
+
+TEST(KernelReference, MatchesNaiveTranscriptionOnRandomWindows) {
+  const int pairs[][2] = {{1, 3}, {3, 9}, {5, 31}, {1, 257}, {3, 257}};
+  const int ranges[][2] = {{0, 255}, {40, 61}, {100, 110}};  // even and odd widths
+  unsigned seed = 1;
+  for (int N : {16, 24})
+    for (uint16_t s : {1, 2, 3})
+      for (auto& pr : pairs)
+        for (auto& rg : ranges) ExpectMatchesNaive(N, rg[0], rg[1], pr[0], pr[1], s, seed++);
+}
+
+TEST(KernelReference, SixteenBitValuesAndHighScanCounts) {
+  // Values beyond a byte and s = 32 on bytes both take the 16-bit variant.
+  ExpectMatchesNaive(16, 0, 3000, 5, 301, 2, 11);
+  ExpectMatchesNaive(24, 1000, 1063, 1, 65535, 3, 12);
+  ExpectMatchesNaive(16, 0, 255, 3, 257, 32, 13);
+  ExpectMatchesNaive(16, 0, 255, 1, 65, 32, 14);
+}
+
+TEST(KernelVariants, ChoiceFollowsMaxValueAndScanCount) {
+  EXPECT_EQ(ChooseKernelVariant(255, 31), KernelVariant::k8Bit);
+  EXPECT_EQ(ChooseKernelVariant(256, 31), KernelVariant::k16Bit);
+  EXPECT_EQ(ChooseKernelVariant(255, 32), KernelVariant::k16Bit);
+  EXPECT_EQ(ChooseKernelVariant(0, 1), KernelVariant::k8Bit);
+}
+
+TEST(KernelVariants, EightAndSixteenBitGiveIdenticalSumsAndBytes) {
+  std::mt19937 rng(7);
+  for (uint16_t s : {1, 4, 31}) {
+    LuminanceMatrix m;
+    FillRandom(m, 24, 0, 255, rng);
+    const int pairs[][2] = {{1, 257}, {3, 257}, {7, 41}};
+    for (auto [small, big] : pairs) {
+      ContrastKernel8 k8({}, false);
+      ContrastKernel16 k16({}, false);
+      ASSERT_EQ(k8.Load(m.rows, 3, 5, 24, 24), 0);
+      ASSERT_EQ(k16.Load(m.rows, 3, 5, 24, 24), 0);
+      ASSERT_EQ(k8.Run(small, big, 8u * s), 0);
+      ASSERT_EQ(k16.Run(small, big, 8u * s), 0);
+      for (uint32_t y = 0; y < 24; ++y)
+        for (uint32_t x = 0; x < 24; ++x) ASSERT_EQ(k8.sum(y, x), k16.sum(y, x));
+      Output o8(24, 24, 0), o16(24, 24, 1);
+      EXPECT_EQ(k8.Render(o8.ptrs.data(), 0, 0, 24, 24, 0, 255), 0);
+      EXPECT_EQ(k16.Render(o16.ptrs.data(), 0, 0, 24, 24, 0, 255), 0);
+      EXPECT_EQ(o8.bytes, o16.bytes);
+    }
+  }
+}
+
+// ---------------------------------------------------------------------------
+
+TEST(KernelSetup, SlopeTablesForOneToThreeScanlines) {
+  // Angle fractions of pi/2 above pi/4 for i >= 2: 1/4, 3/4, then 1/8, 3/8.
+  const double frac[] = {0.25, 0.75, 0.125, 0.375};
+  const double pi = std::numbers::pi;
+  const double truth[] = {std::tan(pi / 8), -std::tan(pi / 8), 1 / std::tan(5 * pi / 16),
+                          1 / std::tan(7 * pi / 16)};
+  for (uint32_t s = 1; s <= 3; ++s) {
+    const uint32_t n = 2 * s;
+    std::vector<double> slope(n), offset(n);
+    uint32_t K = 0;
+    FillSlopeTable(slope.data(), offset.data(), n, K);
+    EXPECT_EQ(K, 8 * s);
+    EXPECT_EQ(slope[0], 0.0);
+    EXPECT_EQ(slope[1], 1.0);
+    for (uint32_t i = 2; i < n; ++i) {
+      EXPECT_EQ(slope[i], 1.0 / std::tan(frac[i - 2] * 1.570796327 + 0.785398163)) << i;
+      EXPECT_NEAR(slope[i], truth[i - 2], 1e-8) << i;
+    }
+    EXPECT_EQ(offset, slope);
+  }
+}
+
+struct ModeCase {
+  int lo, hi, small, big;
+  uint32_t hs, hb;
+  int mode;
+  bool reducedHi;
+};
+
+TEST(KernelSetup, HalfWidthsModesAndRenderBounds) {
+  const ModeCase cases[] = {
+      {0, 255, 1, 9, 0, 4, kBigOnly, false},     // small cursor 1
+      {0, 255, 3, 9, 1, 4, kBoth, false},        // ordinary pair
+      {0, 255, 3, 257, 1, 128, kSmallOnly, true},  // big covers the even range 256
+      {0, 255, 1, 301, 0, 128, kBigOnly, true},  // small 1 wins over the big rule
+      {40, 50, 3, 257, 1, 5, kSmallOnly, false},  // odd range 11: hb = 5, 2hb < 11
+      {0, 255, 21, 9, 4, 4, kBoth, false},       // small >= big is pulled down to big
+  };
+  std::mt19937 rng(3);
+  for (const ModeCase& c : cases) {
+    LuminanceMatrix m;
+    FillRandom(m, 16, c.lo, c.hi, rng);
+    m.rows[0][0] = uint16_t(c.lo);  // the window holds both extremes
+    m.rows[0][1] = uint16_t(c.hi);
+    ContrastKernel8 k({}, false);
+    ASSERT_EQ(k.Load(m.rows, 0, 0, 16, 16), 0);
+    ASSERT_EQ(k.Run(c.small, c.big, 16), 0);
+    EXPECT_EQ(k.smallHalfWidth(), c.hs);
+    EXPECT_EQ(k.bigHalfWidth(), c.hb);
+    EXPECT_EQ(k.scanMode(), c.mode);
+    EXPECT_EQ(k.directionCount(), 16u);
+    int32_t lo, hi;
+    k.RenderBounds(lo, hi);
+    const int32_t spread = int32_t(c.hb - c.hs) * 16;
+    EXPECT_EQ(lo, -spread);
+    EXPECT_EQ(hi, c.reducedHi ? spread - 16 : spread);
+  }
+}
+
+TEST(KernelSetup, FlatWindowRendersOutMinWithoutDividingByZero) {
+  const LineParams flat = MakeLineParams(0, 0, 77, 77);
+  EXPECT_EQ(flat.unit, 0.0);
+  EXPECT_EQ(InitLineState(77, flat).small, 77);
+  EXPECT_EQ(InitLineState(77, flat).big, 77);
+
+  for (uint16_t value : {uint16_t{77}, uint16_t{4000}}) {
+    LuminanceMatrix m;
+    ASSERT_TRUE(m.Allocate(12, 12));
+    for (int r = 0; r < m.side; ++r) std::fill(m.rows[r], m.rows[r] + m.side, value);
+    m.min = m.max = value;
+    m.smallSize = 3;
+    m.bigSize = 9;
+    Output out(10, 12, 0xEE);
+    ASSERT_EQ(RunKernel(m, out.ptrs.data(), 3, 0, 0, 32, 5, 7, 10, 12, false, nullptr, 42, 200),
+              0);
+    EXPECT_EQ(out.bytes, std::vector<uint8_t>(120, 42)) << value;
+  }
+}
+
+// ---------------------------------------------------------------------------
+
+struct CancelFixture : ::testing::Test {
+  void SetUp() override {
+    std::mt19937 rng(5);
+    FillRandom(m, 32, 0, 255, rng);
+    m.smallSize = 3;
+    m.bigSize = 31;
+  }
+  int Run(testutil::CountingProgress* sink, Output& out, bool show = true) {
+    return RunKernel(m, out.ptrs.data(), 2, 10, 10, 32, 0, 0, 32, 32, show, sink, 0, 255);
+  }
+  LuminanceMatrix m;
+};
+
+TEST_F(CancelFixture, HundredCallbacksPerChannel) {
+  testutil::CountingProgress sink;
+  Output out(32, 32, 0);
+  EXPECT_EQ(Run(&sink, out), 0);
+  EXPECT_EQ(sink.steps, 100);  // 25 per sweep of 32 rows, 4 sweeps
+  EXPECT_EQ(sink.polls, 0);
+
+  testutil::CountingProgress quiet;
+  Output out2(32, 32, 0);
+  EXPECT_EQ(Run(&quiet, out2, false), 0);
+  EXPECT_EQ(quiet.steps, 0);
+  EXPECT_EQ(out2.bytes, out.bytes);  // progress has no effect on the result
+}
+
+TEST_F(CancelFixture, CancelAtKthCallbackReturns100AndLeavesOutputUntouched) {
+  for (int k : {1, 26, 51, 100}) {  // first sweep, then each later one; 100 is the last
+    testutil::CountingProgress sink(k);
+    Output out(32, 32, 0x5A);
+    EXPECT_EQ(Run(&sink, out), status::kCancelled) << k;
+    EXPECT_EQ(sink.steps, k);
+    EXPECT_EQ(out.bytes, std::vector<uint8_t>(32 * 32, 0x5A)) << k;
+  }
+}
+
+TEST(KernelLifecycle, MisuseIsRejected) {
+  std::mt19937 rng(9);
+  LuminanceMatrix m;
+  FillRandom(m, 8, 0, 255, rng);  // side 28
+  ContrastKernel8 k({}, false);
+  Output out(4, 4, 0);
+  EXPECT_EQ(k.Run(3, 9, 8), status::kRange);  // nothing loaded
+  EXPECT_EQ(k.Render(out.ptrs.data(), 0, 0, 4, 4, 0, 255), status::kRange);
+  ASSERT_EQ(k.Load(m.rows, 0, 0, 16, 16), 0);
+  EXPECT_EQ(k.Load(m.rows, 0, 0, 16, 16), status::kRange);
+  ASSERT_EQ(k.Run(3, 9, 8), 0);
+  EXPECT_EQ(k.Render(out.ptrs.data(), 14, 0, 4, 4, 0, 255), status::kRange);  // leaves window
+
+  // Windows outside the matrix are refused before anything is read.
+  EXPECT_EQ(RunKernel(m, out.ptrs.data(), 1, 16, 0, 16, 0, 0, 4, 4, false, nullptr, 0, 255),
+            status::kRange);
+  EXPECT_EQ(RunKernel(m, out.ptrs.data(), 1, -1, 0, 16, 0, 0, 4, 4, false, nullptr, 0, 255),
+            status::kRange);
+}
+
+}  // namespace
+}  // namespace veska
