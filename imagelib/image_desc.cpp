@@ -189,16 +189,24 @@ int Copy(ImageDesc& source, ImageDesc& destination) {
     }
   }
 
-  if (depth <= 8 && source.palette != nullptr && destination.palette != nullptr) {
-    const int capacity = ColoursFor(destination.BitsPerPixel());
-    const int count = std::min(source.colours, capacity);
-    std::memcpy(destination.palette, source.palette, 4 * size_t(count));
-    destination.colours = count;
-    destination.imageType =
-        (destination.imageType & ~kImageTypeGray) | (source.imageType & kImageTypeGray);
-    PushColourTable(destination);
-  }
+  CopyColourTable(source, destination);
   return status::kOk;
+}
+
+void CopyColourTable(const ImageDesc& source, ImageDesc& destination) {
+  if (source.BitsPerPixel() > 8 || destination.BitsPerPixel() > 8 ||
+      source.palette == nullptr || destination.palette == nullptr || source.colours <= 0)
+    return;
+  // The table space the destination's block really has: an attached DIB may
+  // declare fewer entries than its depth allows, and its pixels follow them.
+  const int capacity = DeclaredColours(*destination.header);
+  const int count = std::min(source.colours, capacity);
+  if (source.palette != destination.palette)
+    std::memcpy(destination.palette, source.palette, 4 * size_t(count));
+  destination.colours = count;
+  destination.imageType =
+      (destination.imageType & ~kImageTypeGray) | (source.imageType & kImageTypeGray);
+  PushColourTable(destination);
 }
 
 int Validate8_24(ImageDesc& desc) { return Validate(desc, {8, 24}); }

@@ -98,6 +98,10 @@ int MakePackedDib(ImageDesc& desc, std::vector<uint8_t>& block);
 // Copies the overlap of the two processing rectangles from `source` into
 // `destination` (same depth, 1, 8 or 24 bits), then the colour table.
 int Copy(ImageDesc& source, ImageDesc& destination);
+// The colour-table part of Copy alone: when both have at most 8 bits and a
+// table, copies as many entries as the destination's table holds, sets its
+// `colours` to that number and takes bit 0 of `imageType` from the source.
+void CopyColourTable(const ImageDesc& source, ImageDesc& destination);
 
 // Checks a descriptor before use: buffer present, rectangle normalised and
 // inside the image, width limits, uncompressed, depth allowed.

@@ -1,0 +1,36 @@
+// Loading an image object from a file and saving it back, with the format
+// chosen by the file name's extension.
+#pragma once
+
+#include <string>
+
+namespace veska {
+
+class AImage;
+
+// The format table; the row index is the format index an image keeps.
+struct FileFormatEntry {
+  int id;
+  const char* name;
+  const char* extension;
+};
+constexpr int kFormatCount = 7;
+enum FormatIndex { kJpeg = 0, kTiff, kPng, kBmp, kBif, kPcx, kAscii };
+const FileFormatEntry& FileFormat(int index);
+
+// The format whose extension the path's name ends with. The file must exist
+// and open for reading (-4 otherwise, before the extension is looked at);
+// no matching extension: -11.
+int DetectFormat(const std::string& path, int& formatIndex);
+// True when the file can be opened for reading.
+bool Probe(const std::string& path);
+
+// Loads `path` into `image`. Returns a status code (100 when the user
+// cancelled a prompt); the caller reports it. `formatIndex`, when given,
+// receives the detected format.
+int Load(AImage& image, const std::string& path, int* formatIndex = nullptr);
+// Saves `image` to `path` in the format of the path's extension, replacing
+// an existing file only after the new one is completely written.
+int Save(AImage& image, const std::string& path);
+
+}  // namespace veska
