@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <type_traits>
+#include <utility>
 
 #include "engine/block_cache.h"
 
@@ -23,6 +24,16 @@ class AlignedArray {
   AlignedArray() = default;
   AlignedArray(const AlignedArray&) = delete;
   AlignedArray& operator=(const AlignedArray&) = delete;
+  AlignedArray(AlignedArray&& other) noexcept { *this = std::move(other); }
+  AlignedArray& operator=(AlignedArray&& other) noexcept {
+    if (this != &other) {
+      Reset();
+      data_ = std::exchange(other.data_, nullptr);
+      size_ = std::exchange(other.size_, 0);
+      capacity_ = std::exchange(other.capacity_, 0);
+    }
+    return *this;
+  }
   ~AlignedArray() { Reset(); }
 
   // Frees any previous block and allocates `count` elements. False when the

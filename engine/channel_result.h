@@ -6,15 +6,18 @@
 #include <cstdint>
 #include <memory>
 
+#include "engine/aligned_array.h"
+
 namespace veska {
 
 class ChannelResult {
  public:
   // Zeroed rows of width x height bytes; false when memory fails (the result
-  // then stays empty).
+  // then stays empty). Large results reuse the kernel's kept blocks, whose
+  // memory is already touched (block_cache.h).
   bool Allocate(int width, int height);
   void Free();
-  bool Empty() const { return data_ == nullptr; }
+  bool Empty() const { return data_.empty(); }
 
   uint8_t** Rows() { return rows_.get(); }
   uint8_t At(int row, int column) const { return rows_[row][column]; }
@@ -22,7 +25,7 @@ class ChannelResult {
   int Height() const { return height_; }
 
  private:
-  std::unique_ptr<uint8_t[]> data_;
+  AlignedArray<uint8_t> data_;
   std::unique_ptr<uint8_t*[]> rows_;
   int width_ = 0;
   int height_ = 0;

@@ -1,6 +1,7 @@
 #include "engine/contrast_kernel.h"
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <cmath>
 #include <cstddef>
@@ -24,15 +25,32 @@ inline int ColumnStep(double offset) {
 }
 
 
+// SetKernelDefaults' choice; null and 0 leave it to the process.
+std::atomic<const RowKernelSet*> defaultBuild{nullptr};
+std::atomic<unsigned> defaultThreads{0};
+
 template <typename Pixel, typename Sum>
-RowKernels<Pixel, Sum> VariantKernels(const RowKernelSet& build) {
+RowKernels<Pixel, Sum> VariantKernels(const RowKernelSet* named) {
+  const RowKernelSet* build = named != nullptr ? named : defaultBuild.load();
+  if (build == nullptr) build = &SelectRowKernels();
   if constexpr (sizeof(Pixel) == 1)
-    return build.k8;
+    return build->k8;
   else
-    return build.k16;
+    return build->k16;
+}
+
+unsigned ThreadsFor(unsigned named) {
+  unsigned threads = named != 0 ? named : defaultThreads.load();
+  if (threads == 0) threads = DefaultThreadCount();
+  return std::min(threads, kMaxKernelThreads);
 }
 
 }  // namespace
+
+void SetKernelDefaults(const KernelOptions& options) {
+  defaultBuild.store(options.build);
+  defaultThreads.store(options.threads);
+}
 
 void FillSlopeTable(double* slope, double* offset, uint32_t n, uint32_t& K) {
   for (uint32_t i = 0; i < n; ++i) {
@@ -59,10 +77,8 @@ ContrastKernel<Pixel, Sum>::ContrastKernel(ProgressCallback callback, bool showP
                                            const KernelOptions& options)
     : showProgress_(showProgress),
       callback_(callback),
-      kernels_(VariantKernels<Pixel, Sum>(options.build != nullptr ? *options.build
-                                                                   : SelectRowKernels())),
-      threads_(std::min(options.threads != 0 ? options.threads : DefaultThreadCount(),
-                        kMaxKernelThreads)) {}
+      kernels_(VariantKernels<Pixel, Sum>(options.build)),
+      threads_(ThreadsFor(options.threads)) {}
 
 template <typename Pixel, typename Sum>
 void ContrastKernel<Pixel, Sum>::Destroy() {

@@ -39,6 +39,12 @@ struct KernelOptions {
   unsigned threads = 0;                 // 0: DefaultThreadCount()
 };
 
+// Sets the build and thread count of later kernel runs that do not name
+// their own, as for a run through the processing driver; {} restores the
+// process's choice. Meant for benchmarks and tests; call it while no kernel
+// runs.
+void SetKernelDefaults(const KernelOptions& options);
+
 // Planes are stored with their rows padded to PaddedWidth elements (row y of
 // the source plane starts at y * PaddedWidth(W)); the padding repeats a row's
 // last value in the pixel planes and holds no result in the sum planes.
