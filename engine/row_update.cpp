@@ -210,8 +210,11 @@ const RowKernelSet& ChooseRowKernels() {
   if (const RowKernelSet* named = FindRowKernels(wanted)) return *named;
   // The one message the engine writes itself: a developer's override that
   // cannot be honoured must not pass unnoticed.
-  std::fprintf(stderr, "veska: VESKA_KERNEL=%s is not available on this processor; using %s\n",
-               wanted, best->name);
+  bool known = false;
+  for (const BuildEntry& b : kBuilds) known |= std::string_view(wanted) == b.name;
+  std::fprintf(stderr, "veska: VESKA_KERNEL=%s %s; using %s\n", wanted,
+               known ? "is not available on this processor" : "names no kernel build",
+               best->name);
   return *best;
 }
 
