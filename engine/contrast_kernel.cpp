@@ -5,9 +5,6 @@
 #include <bit>
 #include <cmath>
 #include <cstddef>
-#include <cstring>
-#include <memory>
-#include <new>
 
 #include "engine/band_schedule.h"
 #include "engine/worker_pool.h"
@@ -23,7 +20,6 @@ inline int ColumnStep(double offset) {
   if (offset <= 0.5) return 0;
   return 1;
 }
-
 
 // SetKernelDefaults' choice; null and 0 leave it to the process.
 std::atomic<const RowKernelSet*> defaultBuild{nullptr};
@@ -155,6 +151,7 @@ int ContrastKernel<Pixel, Sum>::Load(const uint16_t* const* rows, int rowStart, 
   });
   return status::kOk;
 }
+
 template <typename Pixel, typename Sum>
 void ContrastKernel<Pixel, Sum>::SetHalfWidths(uint32_t smallSize, uint32_t bigSize) {
   hs_ = static_cast<uint16_t>(smallSize >> 1);
