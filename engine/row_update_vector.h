@@ -6,7 +6,7 @@
 // namespace of the build's own that already holds the wrapper: the code here
 // is compiled with that build's instruction set, and a shared name would let
 // the linker pick one build's copy for another. For the same reason it calls
-// no inline function of other headers and no standard-library function.
+// no inline function of other headers and no standard-library template.
 //
 // Layout (internal to the vector builds): as the plain build, mode kBoth
 // interleaves the two centres of a line (small, big) and the other modes keep
@@ -28,6 +28,7 @@
 //
 // Sums of the 8-bit variant are 16-bit words and those of the 16-bit variant
 // 32-bit words; all additions wrap around, like the plain build's.
+#pragma once
 
 #include <cstddef>
 #include <cstdint>
@@ -54,7 +55,7 @@ struct VectorRows {
     uint32_t vectors;  // state vectors per slope and row
     R h;               // the half-widths in the build's line representation
     R bias;            // 0x8000 in every 16-bit word (16-bit variant)
-    R extra;           // mode kBigOnly: chunk size G; mode kSmallOnly: the big constant
+    R extra;           // mode kSmallOnly: the chunk's slopes times the big constant
     const Pixel* starts;
     int32_t min;
     bool overwrite;
