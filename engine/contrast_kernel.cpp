@@ -123,10 +123,13 @@ int ContrastKernel<Pixel, Sum>::Load(const uint16_t* const* rows, int rowStart, 
   H_ = H;
 
   // Each thread copies a range of rows into both planes (in whole tiles of
-  // 8 rows where it can) and keeps its own extremes.
+  // 8 rows where it can), keeps its own extremes, and pads a range of rows
+  // of each plane: the padding repeats a row's last value, which for the
+  // transposed rows is the window's last row, read from the matrix.
   const unsigned used = PrepareWorkers(std::min<uint32_t>(threads_, (H + 7) / 8));
   Pixel his[kMaxKernelThreads];
   Pixel los[kMaxKernelThreads];
+  const uint16_t* lastRow = rows[rowStart + H - 1] + colStart;
   RunParallel(used, [&](unsigned i) {
     const uint64_t tiles = (H + 7) / 8;
     const uint32_t r0 = static_cast<uint32_t>(tiles * i / used) * 8;
@@ -139,16 +142,15 @@ int ContrastKernel<Pixel, Sum>::Load(const uint16_t* const* rows, int rowStart, 
       Pixel* row = source_.data() + r * pw;
       std::fill(row + W, row + pw, row[W - 1]);
     }
+    const uint32_t c0 = static_cast<uint32_t>(uint64_t{W} * i / used);
+    const uint32_t c1 = static_cast<uint32_t>(uint64_t{W} * (i + 1) / used);
+    for (uint32_t c = c0; c < c1; ++c) {
+      Pixel* row = transposed_.data() + c * ph;
+      std::fill(row + H, row + ph, static_cast<Pixel>(lastRow[c]));
+    }
   });
   max_ = *std::max_element(his, his + used);
   min_ = *std::min_element(los, los + used);
-  // The transposed rows' padding, once every thread's columns are in.
-  ForRanges(W, [&](uint32_t c0, uint32_t c1) {
-    for (uint32_t c = c0; c < c1; ++c) {
-      Pixel* row = transposed_.data() + c * ph;
-      std::fill(row + H, row + ph, row[H - 1]);
-    }
-  });
   return status::kOk;
 }
 
@@ -202,15 +204,15 @@ int ContrastKernel<Pixel, Sum>::Run(uint32_t smallSize, uint32_t bigSize, uint32
   }
   const int r = ScanPasses();
   if (r != status::kOk) return r;
-  Combine();
   FreeRunTables();
   return status::kOk;
 }
 
-// Both passes: the first over the source plane covers the lines whose column
-// step per row lies within [-1, 1]; the second covers the others as the same
-// lines over the transposed plane with the slopes mirrored. Together with the
-// two sweep directions of each pass, every pixel sees 8*s directed scanlines.
+// Both passes, then the combined sums: the first pass over the source plane
+// covers the lines whose column step per row lies within [-1, 1]; the second
+// covers the others as the same lines over the transposed plane with the
+// slopes mirrored. Together with the two sweep directions of each pass, every
+// pixel sees 8*s directed scanlines.
 template <typename Pixel, typename Sum>
 int ContrastKernel<Pixel, Sum>::ScanPasses() {
   const unsigned groups = PrepareWorkers(std::min(threads_, n_));
@@ -218,7 +220,20 @@ int ContrastKernel<Pixel, Sum>::ScanPasses() {
   const uint32_t heights[2] = {H_, W_};
   if (!schedule.Plan(heights, groups, showProgress_, callback_)) return status::kRange;
   int results[kMaxKernelThreads];
-  RunParallel(groups, [&](unsigned g) { results[g] = RunGroup(g, groups, schedule); });
+  std::atomic<unsigned> finished{0};
+  RunParallel(groups, [&](unsigned g) {
+    results[g] = RunGroup(g, groups, schedule);
+    // Every group's sums must be in before any group combines.
+    unsigned seen = finished.fetch_add(1, std::memory_order_acq_rel) + 1;
+    if (seen == groups) finished.notify_all();
+    while (seen < groups) {
+      finished.wait(seen, std::memory_order_acquire);
+      seen = finished.load(std::memory_order_acquire);
+    }
+    if (!schedule.cancelled())
+      Combine(static_cast<uint32_t>(uint64_t{H_} * g / groups),
+              static_cast<uint32_t>(uint64_t{H_} * (g + 1) / groups));
+  });
   for (unsigned g = 0; g < groups; ++g)
     if (results[g] != status::kOk) return results[g];
   return status::kOk;
@@ -299,16 +314,11 @@ int ContrastKernel<Pixel, Sum>::RunGroup(unsigned group, unsigned groups,
   return status::kOk;
 }
 
+// sum[y][x] += transposedSum[x][y] (wrap-around) for rows y0..y1-1.
 template <typename Pixel, typename Sum>
-void ContrastKernel<Pixel, Sum>::Combine() {
-  // sum[y][x] += transposedSum[x][y] (wrap-around), a range of rows per thread.
-  const std::size_t ps = PaddedWidth(W_);
-  const std::size_t pt = PaddedWidth(H_);
-  Sum* sum = sum_.data();
-  const Sum* tsum = transposedSum_.data();
-  ForRanges(H_, [&](uint32_t y0, uint32_t y1) {
-    kernels_.combine(tsum, pt, sum, ps, y0, y1, W_);
-  });
+void ContrastKernel<Pixel, Sum>::Combine(uint32_t y0, uint32_t y1) {
+  kernels_.combine(transposedSum_.data(), PaddedWidth(H_), sum_.data(), PaddedWidth(W_), y0, y1,
+                   W_);
 }
 
 template <typename Pixel, typename Sum>

@@ -106,7 +106,7 @@ class ContrastKernel {
   bool FillLineStarts();
   int ScanPasses();
   int RunGroup(unsigned group, unsigned groups, BandSchedule& schedule);
-  void Combine();
+  void Combine(uint32_t y0, uint32_t y1);
   Pixel* States(uint32_t u) { return lineStates_.data() + std::size_t{u} * stateStride_; }
   void FreeRunTables();
   // Runs fn(begin, end) over [0, count) cut into one range per thread.

@@ -1,7 +1,8 @@
 #include "engine/worker_pool.h"
 
 #include <algorithm>
-#include <condition_variable>
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <mutex>
@@ -16,6 +17,34 @@ namespace {
 // A typing error in VESKA_THREADS must not start thousands of threads.
 constexpr unsigned kMaxParticipants = kMaxKernelThreads;
 
+// A kernel run starts several jobs in quick succession; a worker that has
+// just finished one keeps looking for the next this long before it sleeps,
+// which spares the wake-up of a sleeping thread.
+constexpr auto kSpinTime = std::chrono::microseconds(50);
+
+inline void Relax() {
+#if defined(__x86_64__) || defined(__i386__)
+  __builtin_ia32_pause();
+#endif
+}
+
+// Waits until `value` differs from `old`: a short spin, then a sleep.
+template <typename T>
+T AwaitChange(const std::atomic<T>& value, T old) {
+  const auto until = std::chrono::steady_clock::now() + kSpinTime;
+  for (unsigned i = 1;; ++i) {
+    const T now = value.load(std::memory_order_acquire);
+    if (now != old) return now;
+    Relax();
+    if (i % 64 == 0 && std::chrono::steady_clock::now() > until) break;
+  }
+  for (;;) {
+    value.wait(old, std::memory_order_acquire);
+    const T now = value.load(std::memory_order_acquire);
+    if (now != old) return now;
+  }
+}
+
 class WorkerPool {
  public:
   static WorkerPool& Instance() {
@@ -28,8 +57,9 @@ class WorkerPool {
     std::lock_guard<std::mutex> run(runMutex_);
     while (threads_.size() + 1 < wanted) {
       const unsigned index = static_cast<unsigned>(threads_.size()) + 1;
+      const uint32_t seen = generation_.load();
       try {
-        threads_.emplace_back([this, index, seen = Generation()] { Work(index, seen); });
+        threads_.emplace_back([this, index, seen] { Work(index, seen); });
       } catch (const std::system_error&) {
         break;  // run with the workers there are
       }
@@ -44,63 +74,47 @@ class WorkerPool {
     }
     std::lock_guard<std::mutex> run(runMutex_);
     count = std::min<unsigned>(count, static_cast<unsigned>(threads_.size()) + 1);
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      fn_ = fn;
-      context_ = context;
-      participants_ = count;
-      pending_ = count - 1;
-      ++generation_;
-    }
-    wake_.notify_all();
+    fn_ = fn;
+    context_ = context;
+    participants_ = count;
+    // Every worker answers every job, taking part or not, so that none can
+    // still be reading this job's fields when the next one is set up.
+    const uint32_t workers = static_cast<uint32_t>(threads_.size());
+    pending_.store(workers, std::memory_order_relaxed);
+    generation_.fetch_add(1, std::memory_order_release);
+    generation_.notify_all();
     fn(context, 0);
-    std::unique_lock<std::mutex> lock(mutex_);
-    done_.wait(lock, [this] { return pending_ == 0; });
+    for (uint32_t left = pending_.load(std::memory_order_acquire); left != 0;)
+      left = AwaitChange(pending_, left);
   }
 
  private:
   WorkerPool() = default;
   ~WorkerPool() {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      stop_ = true;
-    }
-    wake_.notify_all();
+    stop_.store(true);
+    generation_.fetch_add(1, std::memory_order_release);
+    generation_.notify_all();
     for (std::thread& t : threads_) t.join();
   }
 
-  uint64_t Generation() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return generation_;
-  }
-
-  void Work(unsigned index, uint64_t seen) {
-    std::unique_lock<std::mutex> lock(mutex_);
+  void Work(unsigned index, uint32_t seen) {
     for (;;) {
-      wake_.wait(lock, [&] { return stop_ || generation_ != seen; });
-      if (stop_) return;
-      seen = generation_;
-      if (index >= participants_) continue;
-      void (*fn)(void*, unsigned) = fn_;
-      void* context = context_;
-      lock.unlock();
-      fn(context, index);
-      lock.lock();
-      if (--pending_ == 0) done_.notify_one();
+      seen = AwaitChange(generation_, seen);
+      if (stop_.load()) return;
+      if (index < participants_) fn_(context_, index);
+      if (pending_.fetch_sub(1, std::memory_order_acq_rel) == 1) pending_.notify_one();
     }
   }
 
   std::mutex runMutex_;  // one job at a time; also guards threads_
-  std::mutex mutex_;     // guards the job fields below
-  std::condition_variable wake_;
-  std::condition_variable done_;
   std::vector<std::thread> threads_;
+  // The job, written before generation_ moves on and read after.
   void (*fn_)(void*, unsigned) = nullptr;
   void* context_ = nullptr;
   unsigned participants_ = 0;
-  unsigned pending_ = 0;
-  uint64_t generation_ = 0;
-  bool stop_ = false;
+  std::atomic<uint32_t> generation_{0};
+  std::atomic<uint32_t> pending_{0};  // workers yet to answer the current job
+  std::atomic<bool> stop_{false};
 };
 
 unsigned ReadThreadCount() {
