@@ -12,7 +12,7 @@ namespace row_update_avx2 {
 struct Avx2 {
   using Reg = __m256i;
   static constexpr int kBytes = 32;
-  static constexpr int kChunk = 4;
+  static constexpr int kChunk = 8;
 
   static Reg Load(const void* p) { return _mm256_load_si256(static_cast<const Reg*>(p)); }
   static void Store(void* p, Reg v) { _mm256_store_si256(static_cast<Reg*>(p), v); }

@@ -10,7 +10,7 @@ namespace row_update_sse2 {
 struct Sse2 {
   using Reg = __m128i;
   static constexpr int kBytes = 16;
-  static constexpr int kChunk = 4;
+  static constexpr int kChunk = 8;
 
   static Reg Load(const void* p) { return _mm_load_si128(static_cast<const Reg*>(p)); }
   static void Store(void* p, Reg v) { _mm_store_si128(static_cast<Reg*>(p), v); }
