@@ -16,7 +16,7 @@ constexpr uint32_t kMaxBandRows = 32;
 
 }  // namespace
 
-bool BandSchedule::Plan(const uint32_t (&heights)[2], unsigned groups, bool report,
+bool BandSchedule::Plan(const uint32_t (&heights)[2], uint32_t slopes, bool report,
                         ProgressCallback callback) {
   for (int p = 0; p < 2; ++p) {
     bandRows_[p] = std::clamp(heights[p] / kBandsPerSweep, kMinBandRows, kMaxBandRows);
@@ -24,8 +24,8 @@ bool BandSchedule::Plan(const uint32_t (&heights)[2], unsigned groups, bool repo
     bandState_[p].reset(new (std::nothrow) Band[bandCount_[p]]);
     if (!bandState_[p]) return false;
   }
-  groups_ = groups;
-  rowsDone_.store(0);
+  slopes_ = slopes;
+  workDone_.store(0);
   cancelled_.store(false);
   report_ = report;
   callback_ = callback;
@@ -66,12 +66,12 @@ bool BandSchedule::Enter(int pass, uint32_t band, bool& first) {
   return true;
 }
 
-void BandSchedule::Leave(int pass, uint32_t band, uint32_t rows) {
+void BandSchedule::Leave(int pass, uint32_t band, uint64_t work) {
   Band& b = bandState_[pass][band];
   b.held.store(0, std::memory_order_release);
   b.held.notify_all();
-  rowsDone_.fetch_add(rows, std::memory_order_relaxed);
-  if (report_) rowsDone_.notify_all();
+  workDone_.fetch_add(work, std::memory_order_relaxed);
+  if (report_) workDone_.notify_all();
 }
 
 void BandSchedule::Cancel() {
@@ -81,10 +81,10 @@ void BandSchedule::Cancel() {
     for (uint32_t b = 0; b < bandCount_[p]; ++b) bandState_[p][b].held.notify_all();
 }
 
-bool BandSchedule::Report(uint32_t pending) {
+bool BandSchedule::Report(uint64_t pending) {
   if (!report_) return true;
-  const uint64_t done = uint64_t{rowsDone_.load(std::memory_order_relaxed)} + pending;
-  while (nextCall_ < calls_ && done >= uint64_t{dueRows_[nextCall_]} * groups_) {
+  const uint64_t done = workDone_.load(std::memory_order_relaxed) + pending;
+  while (nextCall_ < calls_ && done >= uint64_t{dueRows_[nextCall_]} * slopes_) {
     ++nextCall_;
     if (callback_()) {
       Cancel();
@@ -97,10 +97,10 @@ bool BandSchedule::Report(uint32_t pending) {
 bool BandSchedule::ReportRest() {
   if (!report_) return true;
   while (nextCall_ < calls_) {
-    const uint32_t seen = rowsDone_.load(std::memory_order_relaxed);
+    const uint64_t seen = workDone_.load(std::memory_order_relaxed);
     if (!Report(0)) return false;
-    if (nextCall_ < calls_ && uint64_t{seen} < uint64_t{dueRows_[nextCall_]} * groups_)
-      rowsDone_.wait(seen, std::memory_order_relaxed);
+    if (nextCall_ < calls_ && seen < uint64_t{dueRows_[nextCall_]} * slopes_)
+      workDone_.wait(seen, std::memory_order_relaxed);
   }
   return true;
 }

@@ -186,17 +186,51 @@ bool ContrastKernel<Pixel, Sum>::FillLineStarts() {
   return true;
 }
 
+// How the slopes and passes are shared among `groups` threads. With an even
+// count the threads form two teams, one per pass, and each team shares all
+// slopes: the two passes run side by side on their own planes, and every sum
+// row is read once per sweep, as on one thread. With an odd count each
+// thread takes a share of the slopes through both passes.
+template <typename Pixel, typename Sum>
+typename ContrastKernel<Pixel, Sum>::GroupWork ContrastKernel<Pixel, Sum>::WorkOf(
+    unsigned group, unsigned groups, uint32_t n, bool teams) {
+  if (teams) {
+    const unsigned members = groups / 2;
+    const unsigned member = group / 2;
+    return {static_cast<uint32_t>(uint64_t{n} * member / members),
+            static_cast<uint32_t>(uint64_t{n} * (member + 1) / members),
+            {static_cast<int>(group % 2), 0},
+            1};
+  }
+  // Groups start on alternate passes, so that two groups seldom want the
+  // same plane at the same time.
+  const int start = static_cast<int>(group % 2);
+  return {static_cast<uint32_t>(uint64_t{n} * group / groups),
+          static_cast<uint32_t>(uint64_t{n} * (group + 1) / groups),
+          {start, 1 - start},
+          2};
+}
+
 template <typename Pixel, typename Sum>
 int ContrastKernel<Pixel, Sum>::Run(uint32_t smallSize, uint32_t bigSize, uint32_t scanCount) {
   if (source_.empty()) return status::kRange;
   n_ = static_cast<uint32_t>((uint64_t{scanCount} + 3) >> 2);  // 2 * s slopes
+  // Teams need at least one slope per member.
+  groups_ = std::min(threads_, n_);
+  if (groups_ > 1 && groups_ % 2 == 0) groups_ = std::min(groups_, 2 * n_);
+  groups_ = PrepareWorkers(groups_);
+  teams_ = groups_ % 2 == 0;
   stateStride_ = std::size_t{2} * PaddedWidth(std::max(W_, H_));
-  if (!lineStates_.Allocate(std::size_t{n_} * stateStride_) || !slope_.Allocate(n_) ||
-      !offset_.Allocate(n_) || !steps_.Allocate(n_)) {
+  // Per pass: the slopes (the second pass's mirrored), offsets and steps; the
+  // line states once, or once per pass when the passes run side by side.
+  const std::size_t stateSets = teams_ ? 2 : 1;
+  if (!lineStates_.Allocate(stateSets * n_ * stateStride_) || !slope_.Allocate(2 * n_) ||
+      !offset_.Allocate(2 * n_) || !steps_.Allocate(2 * n_)) {
     FreeRunTables();
     return status::kRange;
   }
   FillSlopeTable(slope_.data(), offset_.data(), n_, K_);
+  for (uint32_t u = 0; u < n_; ++u) slope_[n_ + u] = -slope_[u];
   SetHalfWidths(smallSize, bigSize);
   if (!FillLineStarts()) {
     FreeRunTables();
@@ -215,14 +249,14 @@ int ContrastKernel<Pixel, Sum>::Run(uint32_t smallSize, uint32_t bigSize, uint32
 // pixel sees 8*s directed scanlines.
 template <typename Pixel, typename Sum>
 int ContrastKernel<Pixel, Sum>::ScanPasses() {
-  const unsigned groups = PrepareWorkers(std::min(threads_, n_));
   BandSchedule schedule;
   const uint32_t heights[2] = {H_, W_};
-  if (!schedule.Plan(heights, groups, showProgress_, callback_)) return status::kRange;
+  if (!schedule.Plan(heights, n_, showProgress_, callback_)) return status::kRange;
+  const unsigned groups = groups_;
   int results[kMaxKernelThreads];
   std::atomic<unsigned> finished{0};
   RunParallel(groups, [&](unsigned g) {
-    results[g] = RunGroup(g, groups, schedule);
+    results[g] = RunGroup(WorkOf(g, groups, n_, teams_), g == 0, schedule);
     // Every group's sums must be in before any group combines.
     unsigned seen = finished.fetch_add(1, std::memory_order_acq_rel) + 1;
     if (seen == groups) finished.notify_all();
@@ -239,41 +273,38 @@ int ContrastKernel<Pixel, Sum>::ScanPasses() {
   return status::kOk;
 }
 
-// Group `group` of `groups`: its slopes through both passes, each swept
-// downward and then upward, band by band. Groups start on alternate passes,
-// so that two groups seldom want the same plane at the same time.
+// One group's slopes through its passes, each swept downward and then
+// upward, band by band. The calling thread's group also makes the progress
+// calls.
 template <typename Pixel, typename Sum>
-int ContrastKernel<Pixel, Sum>::RunGroup(unsigned group, unsigned groups,
+int ContrastKernel<Pixel, Sum>::RunGroup(const GroupWork& work, bool caller,
                                          BandSchedule& schedule) {
-  const uint32_t u0 = static_cast<uint32_t>(uint64_t{n_} * group / groups);
-  const uint32_t u1 = static_cast<uint32_t>(uint64_t{n_} * (group + 1) / groups);
+  const uint32_t u0 = work.first;
+  const uint32_t u1 = work.last;
+  const uint32_t count = u1 - u0;
   const LineParams lp = MakeLineParams(hs_, hb_, min_, max_);
   SlopeGroup<Pixel> slopes;
-  slopes.states = States(u0);
   slopes.stride = stateStride_;
-  slopes.count = u1 - u0;
+  slopes.count = count;
   slopes.mode = scanMode();
   slopes.lp = &lp;
   slopes.starts = lineStarts_.data();
-  int8_t* steps = steps_.data() + u0;
-  const bool caller = group == 0;
-  bool mirrored = false;  // whether this group's slopes are negated
 
-  for (int k = 0; k < 2; ++k) {
-    const int pass = (k + static_cast<int>(group)) % 2;
+  for (int k = 0; k < work.passCount; ++k) {
+    const int pass = work.passes[k];
     const Pixel* plane = pass == 0 ? source_.data() : transposed_.data();
     Sum* sums = pass == 0 ? sum_.data() : transposedSum_.data();
     const uint32_t height = pass == 0 ? H_ : W_;
     slopes.width = pass == 0 ? W_ : H_;
     slopes.paddedWidth = PaddedWidth(slopes.width);
+    slopes.states = States(teams_ ? pass : 0, u0);
     const std::size_t stride = slopes.paddedWidth;
-    // The second pass runs the slopes mirrored; each pass starts every offset
-    // at its slope. (Negating twice gives the slope back exactly.)
-    for (uint32_t u = u0; u < u1; ++u) {
-      if ((pass == 1) != mirrored) slope_[u] = -slope_[u];
-      offset_[u] = slope_[u];
-    }
-    mirrored = pass == 1;
+    // This pass's slopes (mirrored in the second), offsets and steps; each
+    // offset starts at its slope.
+    const double* slope = slope_.data() + std::size_t{n_} * pass;
+    double* offset = offset_.data() + std::size_t{n_} * pass;
+    int8_t* steps = steps_.data() + std::size_t{n_} * pass + u0;
+    for (uint32_t u = u0; u < u1; ++u) offset[u] = slope[u];
     // The offsets are not reset between the sweeps, and no advance follows
     // the last row of a sweep, so the upward sweep's first row uses the
     // offsets with which the downward sweep's last row was processed.
@@ -288,25 +319,25 @@ int ContrastKernel<Pixel, Sum>::RunGroup(unsigned group, unsigned groups,
         const uint32_t begin = band * schedule.bandRows(pass);
         const uint32_t end = std::min(height, begin + schedule.bandRows(pass));
         for (uint32_t i = 0; i < end - begin; ++i) {
-          if (schedule.cancelled() || (caller && !schedule.Report(i))) {
-            schedule.Leave(pass, band, i);
+          if (schedule.cancelled() || (caller && !schedule.Report(i * count))) {
+            schedule.Leave(pass, band, i * count);
             return status::kCancelled;
           }
           const uint32_t y = d > 0 ? begin + i : end - 1 - i;
           const uint32_t t = d > 0 ? y : height - 1 - y;  // rows before this one in the sweep
           for (uint32_t u = u0; u < u1; ++u)
-            steps[u - u0] = static_cast<int8_t>(ColumnStep(offset_[u]));
+            steps[u - u0] = static_cast<int8_t>(ColumnStep(offset[u]));
           kernels_.update(slopes, plane + y * stride, sums + y * stride, steps, first);
           if (t + 1 < height) {
             for (uint32_t u = u0; u < u1; ++u) {
-              double& o = offset_[u];
+              double& o = offset[u];
               if (o > 0.5) o -= 1.0;
               if (o < -0.5) o += 1.0;
-              o += d * slope_[u];
+              o += d * slope[u];
             }
           }
         }
-        schedule.Leave(pass, band, end - begin);
+        schedule.Leave(pass, band, (end - begin) * count);
       }
     }
   }

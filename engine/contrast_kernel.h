@@ -105,9 +105,21 @@ class ContrastKernel {
   void SetHalfWidths(uint32_t smallSize, uint32_t bigSize);
   bool FillLineStarts();
   int ScanPasses();
-  int RunGroup(unsigned group, unsigned groups, BandSchedule& schedule);
+  // One thread's share of a run: slopes first..last-1 through the passes
+  // listed, in that order.
+  struct GroupWork {
+    uint32_t first, last;
+    int passes[2];
+    int passCount;
+  };
+  static GroupWork WorkOf(unsigned group, unsigned groups, uint32_t n, bool teams);
+  int RunGroup(const GroupWork& work, bool caller, BandSchedule& schedule);
   void Combine(uint32_t y0, uint32_t y1);
-  Pixel* States(uint32_t u) { return lineStates_.data() + std::size_t{u} * stateStride_; }
+  // Slope u's line states in state set `set` (one per pass when the passes
+  // run side by side).
+  Pixel* States(int set, uint32_t u) {
+    return lineStates_.data() + (std::size_t{n_} * set + u) * stateStride_;
+  }
   void FreeRunTables();
   // Runs fn(begin, end) over [0, count) cut into one range per thread.
   template <typename Fn>
@@ -127,14 +139,16 @@ class ContrastKernel {
   bool showProgress_;
   ProgressCallback callback_;
   uint32_t n_ = 0;
-  AlignedArray<double> slope_;
-  AlignedArray<double> offset_;
-  AlignedArray<Pixel> lineStates_;  // n regions of stateStride_ elements, slope order
+  AlignedArray<double> slope_;      // per pass, n each: the table, then mirrored
+  AlignedArray<double> offset_;     // per pass, n each
+  AlignedArray<Pixel> lineStates_;  // per state set, n regions of stateStride_ elements
   std::size_t stateStride_ = 0;
   AlignedArray<Pixel> lineStarts_;  // InitLineState by value, see SlopeGroup::starts
-  AlignedArray<int8_t> steps_;      // each slope's column step for the current row
+  AlignedArray<int8_t> steps_;      // per pass, each slope's column step for the current row
   Kernels kernels_;
   unsigned threads_;
+  unsigned groups_ = 1;  // threads of the current run
+  bool teams_ = false;   // whether the passes run side by side
 };
 
 using ContrastKernel8 = ContrastKernel<uint8_t, int16_t>;
