@@ -96,6 +96,7 @@ bool BandSchedule::Report(uint64_t pending) {
 
 bool BandSchedule::ReportRest() {
   if (!report_) return true;
+  if (cancelled()) return false;  // the rest of the work will never come
   while (nextCall_ < calls_) {
     const uint64_t seen = workDone_.load(std::memory_order_relaxed);
     if (!Report(0)) return false;

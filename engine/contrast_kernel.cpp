@@ -21,6 +21,13 @@ inline int ColumnStep(double offset) {
   return 1;
 }
 
+// Rows per piece of work that the threads claim in turn when loading,
+// combining and rendering: small enough to spread the work evenly, large
+// enough that claiming costs nothing measurable.
+constexpr uint32_t kLoadRows = 64;  // a multiple of the 8-row load tiles
+constexpr uint32_t kCombineRows = 64;
+constexpr uint32_t kRenderRows = 32;
+
 // SetKernelDefaults' choice; null and 0 leave it to the process.
 std::atomic<const RowKernelSet*> defaultBuild{nullptr};
 std::atomic<unsigned> defaultThreads{0};
@@ -39,6 +46,17 @@ unsigned ThreadsFor(unsigned named) {
   unsigned threads = named != 0 ? named : defaultThreads.load();
   if (threads == 0) threads = DefaultThreadCount();
   return std::min(threads, kMaxKernelThreads);
+}
+
+// Claims pieces of `step` items from `next` until none are left.
+template <typename Fn>
+void ClaimPieces(std::atomic<uint32_t>& next, uint32_t count, uint32_t step, Fn&& fn) {
+  for (;;) {
+    const uint32_t piece = next.fetch_add(1, std::memory_order_relaxed);
+    const uint64_t begin = uint64_t{piece} * step;
+    if (begin >= count) return;
+    fn(static_cast<uint32_t>(begin), static_cast<uint32_t>(std::min<uint64_t>(count, begin + step)));
+  }
 }
 
 }  // namespace
@@ -96,12 +114,11 @@ void ContrastKernel<Pixel, Sum>::FreeRunTables() {
 
 template <typename Pixel, typename Sum>
 template <typename Fn>
-void ContrastKernel<Pixel, Sum>::ForRanges(uint32_t count, Fn&& fn) const {
-  const unsigned parts = PrepareWorkers(std::min<uint32_t>(threads_, std::max(count, 1u)));
-  RunParallel(parts, [&](unsigned i) {
-    fn(static_cast<uint32_t>(uint64_t{count} * i / parts),
-       static_cast<uint32_t>(uint64_t{count} * (i + 1) / parts));
-  });
+void ContrastKernel<Pixel, Sum>::ForPieces(uint32_t count, uint32_t step, Fn&& fn) const {
+  std::atomic<uint32_t> next{0};
+  const uint32_t pieces = (count + step - 1) / step;
+  RunParallel(PrepareWorkers(std::min<uint32_t>(threads_, std::max(pieces, 1u))),
+              [&](unsigned) { ClaimPieces(next, count, step, fn); });
 }
 
 template <typename Pixel, typename Sum>
@@ -122,32 +139,34 @@ int ContrastKernel<Pixel, Sum>::Load(const uint16_t* const* rows, int rowStart, 
   W_ = W;
   H_ = H;
 
-  // Each thread copies a range of rows into both planes (in whole tiles of
-  // 8 rows where it can), keeps its own extremes, and pads a range of rows
-  // of each plane: the padding repeats a row's last value, which for the
+  // The threads copy pieces of rows into both planes (in whole tiles of 8
+  // rows where they can), each keeping its own extremes, and pad the rows of
+  // both planes: the padding repeats a row's last value, which for the
   // transposed rows is the window's last row, read from the matrix.
-  const unsigned used = PrepareWorkers(std::min<uint32_t>(threads_, (H + 7) / 8));
+  const uint32_t pieces = (H + kLoadRows - 1) / kLoadRows;
+  const unsigned used = PrepareWorkers(std::min<uint32_t>(threads_, pieces));
   Pixel his[kMaxKernelThreads];
   Pixel los[kMaxKernelThreads];
+  std::fill(his, his + used, Pixel{0});
+  std::fill(los, los + used, static_cast<Pixel>(~Pixel{0}));
   const uint16_t* lastRow = rows[rowStart + H - 1] + colStart;
+  std::atomic<uint32_t> next{0};
   RunParallel(used, [&](unsigned i) {
-    const uint64_t tiles = (H + 7) / 8;
-    const uint32_t r0 = static_cast<uint32_t>(tiles * i / used) * 8;
-    const uint32_t r1 = std::min(H, static_cast<uint32_t>(tiles * (i + 1) / used) * 8);
-    his[i] = 0;
-    los[i] = static_cast<Pixel>(~Pixel{0});
-    kernels_.load(rows + rowStart, colStart, r0, r1, W, source_.data(), pw, transposed_.data(), ph,
-                  his[i], los[i]);
-    for (uint32_t r = r0; r < r1; ++r) {
-      Pixel* row = source_.data() + r * pw;
-      std::fill(row + W, row + pw, row[W - 1]);
-    }
-    const uint32_t c0 = static_cast<uint32_t>(uint64_t{W} * i / used);
-    const uint32_t c1 = static_cast<uint32_t>(uint64_t{W} * (i + 1) / used);
-    for (uint32_t c = c0; c < c1; ++c) {
-      Pixel* row = transposed_.data() + c * ph;
-      std::fill(row + H, row + ph, static_cast<Pixel>(lastRow[c]));
-    }
+    ClaimPieces(next, H, kLoadRows, [&](uint32_t r0, uint32_t r1) {
+      kernels_.load(rows + rowStart, colStart, r0, r1, W, source_.data(), pw, transposed_.data(),
+                    ph, his[i], los[i]);
+      for (uint32_t r = r0; r < r1; ++r) {
+        Pixel* row = source_.data() + r * pw;
+        std::fill(row + W, row + pw, row[W - 1]);
+      }
+      const uint32_t piece = r0 / kLoadRows;
+      const uint32_t c0 = static_cast<uint32_t>(uint64_t{W} * piece / pieces);
+      const uint32_t c1 = static_cast<uint32_t>(uint64_t{W} * (piece + 1) / pieces);
+      for (uint32_t c = c0; c < c1; ++c) {
+        Pixel* row = transposed_.data() + c * ph;
+        std::fill(row + H, row + ph, static_cast<Pixel>(lastRow[c]));
+      }
+    });
   });
   max_ = *std::max_element(his, his + used);
   min_ = *std::min_element(los, los + used);
@@ -215,10 +234,7 @@ template <typename Pixel, typename Sum>
 int ContrastKernel<Pixel, Sum>::Run(uint32_t smallSize, uint32_t bigSize, uint32_t scanCount) {
   if (source_.empty()) return status::kRange;
   n_ = static_cast<uint32_t>((uint64_t{scanCount} + 3) >> 2);  // 2 * s slopes
-  // Teams need at least one slope per member.
-  groups_ = std::min(threads_, n_);
-  if (groups_ > 1 && groups_ % 2 == 0) groups_ = std::min(groups_, 2 * n_);
-  groups_ = PrepareWorkers(groups_);
+  groups_ = PrepareWorkers(std::min(threads_, std::max(n_, 1u)));
   teams_ = groups_ % 2 == 0;
   stateStride_ = std::size_t{2} * PaddedWidth(std::max(W_, H_));
   // Per pass: the slopes (the second pass's mirrored), offsets and steps; the
@@ -236,8 +252,13 @@ int ContrastKernel<Pixel, Sum>::Run(uint32_t smallSize, uint32_t bigSize, uint32
     FreeRunTables();
     return status::kRange;
   }
-  const int r = ScanPasses();
-  if (r != status::kOk) return r;
+  if (n_ == 0) {
+    // No scanlines: no row is ever visited, and the sums stay 0.
+    std::fill(sum_.data(), sum_.data() + sum_.size(), Sum{0});
+  } else {
+    const int r = ScanPasses();
+    if (r != status::kOk) return r;
+  }
   FreeRunTables();
   return status::kOk;
 }
@@ -252,22 +273,34 @@ int ContrastKernel<Pixel, Sum>::ScanPasses() {
   BandSchedule schedule;
   const uint32_t heights[2] = {H_, W_};
   if (!schedule.Plan(heights, n_, showProgress_, callback_)) return status::kRange;
+  // The groups are claimed by whichever threads take part; the calling
+  // thread, which makes the progress calls, may run several. Once every
+  // group is done, the threads combine the sums in pieces of rows.
   const unsigned groups = groups_;
   int results[kMaxKernelThreads];
-  std::atomic<unsigned> finished{0};
-  RunParallel(groups, [&](unsigned g) {
-    results[g] = RunGroup(WorkOf(g, groups, n_, teams_), g == 0, schedule);
-    // Every group's sums must be in before any group combines.
-    unsigned seen = finished.fetch_add(1, std::memory_order_acq_rel) + 1;
-    if (seen == groups) finished.notify_all();
-    while (seen < groups) {
-      finished.wait(seen, std::memory_order_acquire);
-      seen = finished.load(std::memory_order_acquire);
+  std::atomic<unsigned> nextGroup{0};
+  std::atomic<unsigned> groupsDone{0};
+  std::atomic<uint32_t> nextRows{0};
+  RunParallel(groups, [&](unsigned participant) {
+    const bool caller = participant == 0;
+    // Every group is claimed and counted, also after a cancel (then
+    // without running it), so that no thread waits for a group forever.
+    for (unsigned g; (g = nextGroup.fetch_add(1)) < groups;) {
+      results[g] = schedule.cancelled()
+                       ? status::kCancelled
+                       : RunGroup(WorkOf(g, groups, n_, teams_), caller, schedule);
+      if (groupsDone.fetch_add(1, std::memory_order_acq_rel) + 1 == groups)
+        groupsDone.notify_all();
     }
-    if (!schedule.cancelled())
-      Combine(static_cast<uint32_t>(uint64_t{H_} * g / groups),
-              static_cast<uint32_t>(uint64_t{H_} * (g + 1) / groups));
+    if (caller && !schedule.ReportRest()) return;
+    for (unsigned done = groupsDone.load(std::memory_order_acquire); done < groups;) {
+      groupsDone.wait(done, std::memory_order_acquire);
+      done = groupsDone.load(std::memory_order_acquire);
+    }
+    if (schedule.cancelled()) return;
+    ClaimPieces(nextRows, H_, kCombineRows, [&](uint32_t y0, uint32_t y1) { Combine(y0, y1); });
   });
+  if (schedule.cancelled()) return status::kCancelled;
   for (unsigned g = 0; g < groups; ++g)
     if (results[g] != status::kOk) return results[g];
   return status::kOk;
@@ -341,7 +374,6 @@ int ContrastKernel<Pixel, Sum>::RunGroup(const GroupWork& work, bool caller,
       }
     }
   }
-  if (caller && !schedule.ReportRest()) return status::kCancelled;
   return status::kOk;
 }
 
@@ -365,7 +397,7 @@ int ContrastKernel<Pixel, Sum>::Render(uint8_t* const* outRows, int row0, int co
   const double scale =
       lo < hi ? 0.999999 / (int64_t{hi} - lo) * (outMax - outMin + 1) : 0.0;
   const std::size_t stride = sumStride();
-  ForRanges(static_cast<uint32_t>(rows), [&](uint32_t y0, uint32_t y1) {
+  ForPieces(static_cast<uint32_t>(rows), kRenderRows, [&](uint32_t y0, uint32_t y1) {
     for (uint32_t y = y0; y < y1; ++y)
       kernels_.render(sum_.data() + (row0 + y) * stride + col0, outRows[y],
                       static_cast<uint32_t>(cols), lo, scale, outMin);

@@ -121,9 +121,10 @@ class ContrastKernel {
     return lineStates_.data() + (std::size_t{n_} * set + u) * stateStride_;
   }
   void FreeRunTables();
-  // Runs fn(begin, end) over [0, count) cut into one range per thread.
+  // Runs fn(begin, end) over [0, count) cut into pieces of `step`, which the
+  // threads claim in turn.
   template <typename Fn>
-  void ForRanges(uint32_t count, Fn&& fn) const;
+  void ForPieces(uint32_t count, uint32_t step, Fn&& fn) const;
 
   AlignedArray<Pixel> source_;      // H rows of PaddedWidth(W), row-major
   AlignedArray<Pixel> transposed_;  // W rows of PaddedWidth(H): the columns, read by pass 2

@@ -56,10 +56,9 @@ class WorkerPool {
     wanted = std::clamp(wanted, 1u, kMaxParticipants);
     std::lock_guard<std::mutex> run(runMutex_);
     while (threads_.size() + 1 < wanted) {
-      const unsigned index = static_cast<unsigned>(threads_.size()) + 1;
       const uint32_t seen = generation_.load();
       try {
-        threads_.emplace_back([this, index, seen] { Work(index, seen); });
+        threads_.emplace_back([this, seen] { Work(seen); });
       } catch (const std::system_error&) {
         break;  // run with the workers there are
       }
@@ -76,19 +75,25 @@ class WorkerPool {
     count = std::min<unsigned>(count, static_cast<unsigned>(threads_.size()) + 1);
     fn_ = fn;
     context_ = context;
-    participants_ = count;
-    // Every worker answers every job, taking part or not, so that none can
-    // still be reading this job's fields when the next one is set up.
-    const uint32_t workers = static_cast<uint32_t>(threads_.size());
-    pending_.store(workers, std::memory_order_relaxed);
-    generation_.fetch_add(1, std::memory_order_release);
+    seats_ = count - 1;
+    finished_.store(0, std::memory_order_relaxed);
+    const uint32_t generation = generation_.load(std::memory_order_relaxed) + 1;
+    join_.store(uint64_t{generation} << 32, std::memory_order_relaxed);
+    generation_.store(generation, std::memory_order_release);
     generation_.notify_all();
     fn(context, 0);
-    for (uint32_t left = pending_.load(std::memory_order_acquire); left != 0;)
-      left = AwaitChange(pending_, left);
+    // Close the job: a worker that has not joined by now stays out, so that
+    // a worker the system has not scheduled yet holds nothing up.
+    const uint32_t joined =
+        static_cast<uint32_t>(join_.fetch_or(kClosed, std::memory_order_acq_rel) & kJoinedMask);
+    for (uint32_t done = finished_.load(std::memory_order_acquire); done != joined;)
+      done = AwaitChange(finished_, done);
   }
 
  private:
+  static constexpr uint64_t kClosed = uint64_t{1} << 31;
+  static constexpr uint64_t kJoinedMask = kClosed - 1;
+
   WorkerPool() = default;
   ~WorkerPool() {
     stop_.store(true);
@@ -97,23 +102,43 @@ class WorkerPool {
     for (std::thread& t : threads_) t.join();
   }
 
-  void Work(unsigned index, uint32_t seen) {
+  // Takes a seat in job `generation` if it is still open and has one:
+  // the participant index (1 ..), or 0.
+  unsigned Join(uint32_t generation) {
+    uint64_t state = join_.load(std::memory_order_acquire);
+    for (;;) {
+      if ((state >> 32) != generation || (state & kClosed) != 0 ||
+          (state & kJoinedMask) >= seats_)
+        return 0;
+      if (join_.compare_exchange_weak(state, state + 1, std::memory_order_acq_rel))
+        return static_cast<unsigned>(state & kJoinedMask) + 1;
+    }
+  }
+
+  void Work(uint32_t seen) {
     for (;;) {
       seen = AwaitChange(generation_, seen);
       if (stop_.load()) return;
-      if (index < participants_) fn_(context_, index);
-      if (pending_.fetch_sub(1, std::memory_order_acq_rel) == 1) pending_.notify_one();
+      const unsigned index = Join(seen);
+      if (index == 0) continue;
+      fn_(context_, index);
+      finished_.fetch_add(1, std::memory_order_acq_rel);
+      finished_.notify_one();
     }
   }
 
   std::mutex runMutex_;  // one job at a time; also guards threads_
   std::vector<std::thread> threads_;
-  // The job, written before generation_ moves on and read after.
+  // The job, written before generation_ moves on and read only by workers
+  // that joined it.
   void (*fn_)(void*, unsigned) = nullptr;
   void* context_ = nullptr;
-  unsigned participants_ = 0;
+  uint32_t seats_ = 0;  // workers the job can take
   std::atomic<uint32_t> generation_{0};
-  std::atomic<uint32_t> pending_{0};  // workers yet to answer the current job
+  // The job's generation (high half), whether it is closed, and the workers
+  // that joined it (low bits).
+  std::atomic<uint64_t> join_{0};
+  std::atomic<uint32_t> finished_{0};  // joined workers done with the job
   std::atomic<bool> stop_{false};
 };
 

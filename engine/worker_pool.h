@@ -2,9 +2,13 @@
 //
 // One pool per process, created on first need and kept until exit, so that a
 // kernel run never pays for starting threads. The calling thread always takes
-// part as participant 0: a job for n participants wakes n - 1 workers. Runs
-// from several threads are serialised, so at most one job uses the pool at a
-// time.
+// part as participant 0; a job for n participants offers n - 1 seats to the
+// workers, which join while the job is open. The caller closes the job when
+// its own call returns and then waits only for the workers that joined: a
+// worker the system is slow to schedule never holds a job up. Jobs therefore
+// hand out their work in pieces that every participant claims in turn, and
+// must not rely on any other participant taking part. Runs from several
+// threads are serialised, so at most one job uses the pool at a time.
 #pragma once
 
 #include <type_traits>
@@ -24,9 +28,10 @@ unsigned DefaultThreadCount();
 // system refuses a thread, the jobs run with fewer participants.
 unsigned PrepareWorkers(unsigned wanted);
 
-// Calls fn(context, i) for i = 0 .. count - 1, concurrently, i = 0 on the
-// calling thread, and returns when every call has returned. count is capped
-// at PrepareWorkers(count); the job must not start another parallel run.
+// Calls fn(context, 0) on the calling thread and fn(context, i) on each
+// worker that joins in time, with distinct i in 1 .. count - 1; returns when
+// every call has returned. count is capped at PrepareWorkers(count); the job
+// must not start another parallel run.
 void RunParallelRaw(unsigned count, void (*fn)(void* context, unsigned index), void* context);
 
 // RunParallelRaw for any callable taking the participant index.

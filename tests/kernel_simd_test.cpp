@@ -5,6 +5,7 @@
 // three pass modes, both storage variants, and non-square windows.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdint>
 #include <random>
 #include <string>
@@ -131,9 +132,13 @@ TEST(KernelBuilds, SixteenBitPlanesUpTo65535) {
 }
 
 TEST(KernelBuilds, ScanCountsFromThirtyTwoTakeTheWideSums) {
-  // s = 32 and 40 on byte values run the 16-bit variant.
+  // s = 32 and 40 on byte values run the 16-bit variant; s = 0 visits no
+  // row and leaves every sum 0.
   LuminanceMatrix m;
   FillRandom(m, 24, 0, 255, 500);
+  ExpectSameSums<ContrastKernel8>(m, {0, 0, 24, 24, 5, 61, 0});
+  EXPECT_EQ(Sums<ContrastKernel8>(m, {0, 0, 24, 24, 5, 61, 0}, SelectRowKernels(), 2),
+            std::vector<int32_t>(24 * 24, 0));
   for (uint32_t s : {32u, 40u}) {
     EXPECT_EQ(ExpectSameSums<ContrastKernel16>(m, {0, 0, 24, 24, 5, 61, s}), kBoth);
     EXPECT_EQ(ExpectSameSums<ContrastKernel16>(m, {2, 1, 16, 16, 1, 255, s}), kBigOnly);
@@ -262,17 +267,26 @@ TEST(KernelThreads, ProgressAndCancelStayOnTheCallingThread) {
   }
 }
 
-TEST(KernelThreads, PoolRunsEveryIndexOnce) {
+TEST(KernelThreads, PoolJobsShareClaimedPiecesWhoeverJoins) {
+  // Workers join a job only while the caller is still in it, so a job hands
+  // out its work in pieces: every piece must be done exactly once, by the
+  // caller alone if no worker joins in time.
   const unsigned n = PrepareWorkers(4);
   ASSERT_GE(n, 1u);
-  std::vector<int> hits(n, 0);
-  std::vector<std::thread::id> ids(n);
-  RunParallel(n, [&](unsigned i) {
-    hits[i]++;
-    ids[i] = std::this_thread::get_id();
-  });
-  EXPECT_EQ(hits, std::vector<int>(n, 1));
-  EXPECT_EQ(ids[0], std::this_thread::get_id());
+  for (int round = 0; round < 50; ++round) {
+    std::vector<std::atomic<int>> seats(n), pieces(500);
+    std::atomic<uint32_t> next{0};
+    std::thread::id zero;
+    RunParallel(n, [&](unsigned i) {
+      seats[i]++;
+      if (i == 0) zero = std::this_thread::get_id();
+      for (uint32_t p; (p = next.fetch_add(1)) < pieces.size();) pieces[p]++;
+    });
+    EXPECT_EQ(zero, std::this_thread::get_id());
+    EXPECT_EQ(seats[0].load(), 1);
+    for (auto& s : seats) EXPECT_LE(s.load(), 1);
+    for (auto& p : pieces) ASSERT_EQ(p.load(), 1);
+  }
 }
 
 TEST(KernelMemory, ReleasedBlocksAreReusedAndCanBeDropped) {
