@@ -55,7 +55,8 @@ void ClaimPieces(std::atomic<uint32_t>& next, uint32_t count, uint32_t step, Fn&
     const uint32_t piece = next.fetch_add(1, std::memory_order_relaxed);
     const uint64_t begin = uint64_t{piece} * step;
     if (begin >= count) return;
-    fn(static_cast<uint32_t>(begin), static_cast<uint32_t>(std::min<uint64_t>(count, begin + step)));
+    const uint64_t end = std::min<uint64_t>(count, begin + step);
+    fn(static_cast<uint32_t>(begin), static_cast<uint32_t>(end));
   }
 }
 
