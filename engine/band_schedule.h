@@ -1,17 +1,19 @@
 // The coordination of the threads of one kernel run.
 //
-// Each thread sweeps its own group of slopes through both passes. The rows of
-// a pass are cut into bands; a group works on a band only while no other
-// group does (their sums go to the same rows), and the first visit of a band
-// stores its sums instead of adding them, so that the sum planes need no
-// zeroing. Groups may visit the bands in any order: the sums are added with
-// wrap-around arithmetic, whose result does not depend on the order.
+// A run's slopes are split into groups, each swept through one pass or both
+// by one thread. The rows of a pass are cut into bands; a group works on a
+// band only while no other group does (their sums go to the same rows), and
+// the first visit of a band stores its sums instead of adding them, so that
+// the sum planes need no zeroing. Groups may visit the bands in any order:
+// the sums are added with wrap-around arithmetic, whose result does not
+// depend on the order.
 //
 // Progress: the calling thread makes the progress calls, as many as the
 // single-threaded kernel makes (25 per sweep of a pass, counted the same way)
 // and each when the work done by all groups together reaches the point at
-// which the single-threaded kernel would make it. It keeps making them after its
-// own work while the other groups finish, so that a cancel is seen all along.
+// which the single-threaded kernel would make it. It keeps making them after
+// its own work while the other groups finish, so that a cancel is seen all
+// along.
 #pragma once
 
 #include <atomic>

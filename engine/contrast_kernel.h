@@ -49,13 +49,15 @@ void SetKernelDefaults(const KernelOptions& options);
 // the source plane starts at y * PaddedWidth(W)); the padding repeats a row's
 // last value in the pixel planes and holds no result in the sum planes.
 //
-// Threads: a run splits the slopes into one group per thread. Each group's
-// line states and offsets evolve from the plane and its own slopes alone, and
-// the sums are only ever added to with wrap-around arithmetic, which is
-// associative and commutative; so the groups may add into the same sum plane
-// in any order, provided no two touch a row at the same time (BandSchedule).
-// Only the calling thread (group 0) reports progress and sees a cancel; the
-// others stop at their next row.
+// Threads: a run splits its work into one group per thread: with an even
+// thread count the two passes run side by side, each on a team that shares
+// all slopes; with an odd count each group takes a share of the slopes
+// through both passes. A slope's line states and offsets evolve from the
+// plane and that slope alone, and the sums are only ever added to with
+// wrap-around arithmetic, which is associative and commutative; so groups may
+// add into the same sum plane in any order, provided no two touch a row at
+// the same time (BandSchedule). Only the calling thread reports progress and
+// sees a cancel; the others stop at their next row.
 template <typename Pixel, typename Sum>
 class ContrastKernel {
  public:
