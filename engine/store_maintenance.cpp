@@ -14,7 +14,7 @@ namespace {
 // The value of a plane's cell, 0 for a disabled plane, a plane without a
 // matrix, or a position outside its square.
 int64_t CellOrZero(const ChannelPlane* plane, int row, int column) {
-  if (plane == nullptr || !plane->Enabled()) return 0;
+  if (plane == nullptr || !plane->HasValues()) return 0;
   const LuminanceMatrix& m = plane->Matrix();
   if (!m.HasRows() || row >= m.side || column >= m.side) return 0;
   return m.rows[row][column];
@@ -34,9 +34,11 @@ void MixPlane(ChannelStore& store, const ChannelStore& other, int index, Combine
   LuminanceMatrix& m = plane->Matrix();
   if (!m.HasRows()) return;
   const ChannelPlane* second = other.Plane(index);
-  const bool present = plane->Enabled();
+  const bool present = plane->HasValues();
   const int64_t limit = store.SixteenBit() ? 65535 : 255;
   uint16_t lo = m.min, hi = m.max;
+  bool constant = true;
+  int64_t seen = -1;  // the first mixed value
   for (int r = m.rowOffset; r < m.rowOffset + m.h; ++r)
     for (int c = m.colOffset; c < m.colOffset + m.w; ++c) {
       const int64_t a = present ? m.rows[r][c] : 0;
@@ -46,8 +48,19 @@ void MixPlane(ChannelStore& store, const ChannelStore& other, int index, Combine
       m.rows[r][c] = uint16_t(v);
       if (v < lo) lo = uint16_t(v);
       if (v > hi) hi = uint16_t(v);
+      if (seen < 0) seen = v;
+      constant = constant && v == seen;
     }
   plane->SetStatistics(hi, lo);
+  // The flat flag follows the mixed values: a plane that was skipped only
+  // because it was constant takes part again once it no longer is.
+  if (constant) {
+    plane->SetFlat(true);
+  } else if (plane->Flat()) {
+    plane->SetFlat(false);
+    plane->SetEnabled(true);
+    plane->SetFullRange(true);
+  }
 }
 
 // The image area of a matrix as a sample grid, top image row first (matrix
@@ -148,6 +161,7 @@ int ResizeStore(const ChannelStore& from, int width, int height, int method, Cha
       plane.SetSize(width, height);
     }
     CopyPlaneSettings(source, plane);
+    if (m.HasRows() && plane.Max() == plane.Min()) plane.SetFlat(true);
   }
   resized.SetMultiChannelFlag(from.MultiChannel());
   resized.SetDerived(from.Derived());

@@ -67,17 +67,20 @@ int RenderPlane0(const ChannelStore& store, ImageDesc& out) {
   if (plane == nullptr) return status::kRange;
   const LuminanceMatrix& m = plane->Matrix();
   if (int rc = Allocate(out, m.w, m.h, 8)) return rc;
-  return Render8(m, plane->Enabled(), out);
+  return Render8(m, plane->HasValues(), out);
 }
 
 // A derived store of the same kind as `current` (planes, flags and last-used
-// sizes kept) rebuilt from `image`, in `next`.
+// sizes kept) rebuilt from `image`, in `next`. A plane disabled only because
+// it was constant is built from the pixels again (and flagged flat again if
+// it still is); a plane the user disabled stays disabled.
 int RebuildLike(const ChannelStore& current, const ImageDesc& image, ChannelStore& next) {
   if (int rc = next.CopyFrom(current, std::nullopt, false)) return rc;
   for (int i = 0; i < next.PlaneCount(); ++i) {
     ChannelPlane& plane = *next.Plane(i);
     plane.SetSize(image.Width(), image.Height());
     plane.SetLastUsed(current.LastSmall(i), current.LastBig(i));
+    if (plane.Flat()) plane.SetEnabled(true);
   }
   next.SetDerived(true);
   return next.BuildLuminance(&image, false, false);
@@ -109,12 +112,12 @@ bool SameLayout(const ChannelStore& store, const ChannelStore& other) {
 unsigned MixChannels(const ChannelStore& store) {
   if (!store.MultiChannel()) {
     const ChannelPlane* plane = store.Plane(0);
-    return plane != nullptr && !plane->Enabled() ? 0u : kAllChannels;
+    return plane != nullptr && !plane->HasValues() ? 0u : kAllChannels;
   }
   unsigned mask = 0;
   for (int k = 0; k < 3; ++k) {
     const ChannelPlane* plane = store.Plane(k);
-    if (plane == nullptr || plane->Enabled()) mask |= 1u << k;
+    if (plane == nullptr || plane->HasValues()) mask |= 1u << k;
   }
   return mask;
 }
@@ -214,17 +217,19 @@ bool AImage::Mix(AImage& secondary, int primaryWeight, int secondaryWeight) {
 
 int AImage::MixGrey(AImage& secondary, int primaryWeight, int secondaryWeight,
                     ImageDesc& mixed, ChannelStore& store) {
-  int rc = channels_.PlaneCount() > 0 ? CloneStore(channels_, store)
-                                      : BuildFresh(desc_, false, store);
+  // Planes derived from pixels are mixed as built afresh from them; primary
+  // planes through a copy.
+  int rc = HoldsPrimaryData(channels_) ? CloneStore(channels_, store)
+                                       : RebuildLike(channels_, desc_, store);
   if (rc != status::kOk) return rc;
   // The store mix pairs cells by matrix position: a secondary store laid out
-  // differently (turned with an odd width-height difference, or not built)
-  // is mixed through a copy in the standard layout.
+  // otherwise (turned with an odd width-height difference) is mixed through
+  // a copy in the standard layout.
   ChannelStore* other = &secondary.channels_;
   ChannelStore aligned;
-  if (!SameLayout(store, *other)) {
-    rc = other->PlaneCount() > 0 ? CloneStore(*other, aligned)
-                                 : BuildFresh(secondary.desc_, false, aligned);
+  if (!HoldsPrimaryData(*other) || !SameLayout(store, *other)) {
+    rc = HoldsPrimaryData(*other) ? CloneStore(*other, aligned)
+                                  : RebuildLike(*other, secondary.desc_, aligned);
     if (rc != status::kOk) return rc;
     aligned.SetImage(&secondary.desc_);
     other = &aligned;

@@ -1,0 +1,270 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/plane_transforms.h"
+#include "image/aimage.h"
+#include "image_fixtures.h"
+#include "imagelib/resample.h"
+
+namespace veska {
+namespace {
+
+using fixtures::PixelFn;
+using fixtures::RecordingReporter;
+using fixtures::Rgb;
+
+// An image adopting a w x h buffer of `value`, its store built from the pixels.
+std::unique_ptr<AImage> Derived(int w, int h, int bpp, const PixelFn& value, bool multi) {
+  ImageDesc desc;
+  EXPECT_EQ(Allocate(desc, w, h, bpp), 0);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) SetPixelValue(desc, x, y, value(x, y));
+  auto image = std::make_unique<AImage>(desc);
+  image->SetGray(bpp == 8);
+  image->Channels().SetMultiChannelFlag(multi);
+  EXPECT_EQ(image->Channels().BuildLuminance(image->Desc(), false, false), 0);
+  return image;
+}
+
+// A grey image whose 16-bit samples are the primary data, as a 16-bit TIFF
+// loads: the pixels are plane 0's 8-bit rendition.
+std::unique_ptr<AImage> SixteenBit(int w, int h, const PixelFn& sample) {
+  ImageDesc desc;
+  EXPECT_EQ(Allocate(desc, w, h, 8), 0);
+  auto image = std::make_unique<AImage>(desc);
+  ChannelStore& store = image->Channels();
+  EXPECT_EQ(store.SetChannelCount(1), 1);
+  EXPECT_TRUE(store.Plane(0)->AllocateMatrix(w, h));
+  LuminanceMatrix& m = store.Plane(0)->Matrix();
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      m.rows[m.rowOffset + h - 1 - y][m.colOffset + x] = uint16_t(sample(x, y));
+  m.RefreshStatistics();
+  m.MirrorMargins();
+  store.SetDerived(false);
+  store.SetSixteenBit(true);
+  EXPECT_EQ(Render8(m, true, *image->Desc()), 0);
+  return image;
+}
+
+uint32_t Sample(const AImage& image, int plane, int x, int y) {
+  const LuminanceMatrix& m = image.Channels().Plane(plane)->Matrix();
+  return m.rows[m.rowOffset + m.h - 1 - y][m.colOffset + x];
+}
+
+uint32_t Pixel(const AImage& image, int x, int y) { return GetPixelValue(*image.Desc(), x, y); }
+
+// The planes, read through their offsets, agree with the pixels: a derived
+// store holds what a fresh build from the pixels holds; primary planes render
+// to the pixels.
+void ExpectStoreFollowsPixels(AImage& image) {
+  const ChannelStore& store = image.Channels();
+  const int w = image.Width(), h = image.Height();
+  ChannelStore fresh;
+  fresh.SetMultiChannelFlag(store.MultiChannel());
+  ASSERT_EQ(fresh.BuildLuminance(image.Desc(), false, true), 0);
+  ImageDesc rendition;
+  ASSERT_EQ(Allocate(rendition, w, h, 8), 0);
+  ASSERT_EQ(Render8(store.Plane(0)->Matrix(), true, rendition), 0);
+  for (int i = 0; i < store.PlaneCount(); ++i) {
+    const LuminanceMatrix& m = store.Plane(i)->Matrix();
+    ASSERT_TRUE(m.w == w && m.h == h) << "plane " << i;
+    ASSERT_TRUE(m.rowOffset + m.h <= m.side && m.colOffset + m.w <= m.side);
+    const LuminanceMatrix& f = fresh.Plane(i)->Matrix();
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) {
+        if (store.Derived())
+          ASSERT_EQ(Sample(image, i, x, y), f.rows[f.rowOffset + h - 1 - y][f.colOffset + x])
+              << i << " at " << x << "," << y;
+        else
+          ASSERT_EQ(Pixel(image, x, y), GetPixelValue(rendition, x, y)) << x << "," << y;
+      }
+  }
+  Free(rendition);
+}
+
+std::vector<uint32_t> Pixels(const AImage& image) {
+  std::vector<uint32_t> all;
+  for (int y = 0; y < image.Height(); ++y)
+    for (int x = 0; x < image.Width(); ++x) all.push_back(Pixel(image, x, y));
+  return all;
+}
+
+uint32_t Colour(int x, int y) { return Rgb(20 * x + 1, 30 * y + 2, 7 * x + 11 * y); }
+uint32_t Wide(int x, int y) { return 1000 + 9000 * uint32_t(x) + 700 * uint32_t(y); }
+
+TEST(AImageOps, RotationsPlaceTheTopLeftPixelAndRestoreTheImage) {
+  // 5 x 2: an odd difference between width and height.
+  for (int mode : {0, 1, 2}) {
+    auto image = Derived(5, 2, 24, Colour, true);
+    ASSERT_TRUE(image->Rotate(mode));
+    const int w = image->Width(), h = image->Height();
+    EXPECT_EQ(w, mode == 1 ? 5 : 2);
+    const int x = mode == 2 ? 0 : w - 1, y = mode == 0 ? 0 : h - 1;
+    EXPECT_EQ(Pixel(*image, x, y), Colour(0, 0)) << "mode " << mode;
+    ExpectStoreFollowsPixels(*image);
+  }
+  std::unique_ptr<AImage> images[] = {Derived(5, 2, 24, Colour, false), SixteenBit(5, 2, Wide)};
+  for (auto& image : images) {
+    const std::vector<uint32_t> before = Pixels(*image);
+    for (int turn = 0; turn < 4; ++turn) {
+      ASSERT_TRUE(image->Rotate(0));
+      ExpectStoreFollowsPixels(*image);
+    }
+    EXPECT_EQ(Pixels(*image), before);
+    ASSERT_TRUE(image->Rotate(0) && image->Rotate(2));
+    EXPECT_EQ(Pixels(*image), before);
+    if (!image->Channels().Derived()) {
+      ASSERT_TRUE(image->Rotate(2));
+      EXPECT_EQ(Sample(*image, 0, 0, 4), Wide(0, 0));  // bottom left after a left turn
+    }
+  }
+}
+
+TEST(AImageOps, FlipsMirrorAndTwiceRestore) {
+  std::unique_ptr<AImage> images[] = {Derived(5, 2, 24, Colour, true), SixteenBit(4, 7, Wide)};
+  for (auto& image : images) {
+    const std::vector<uint32_t> before = Pixels(*image);
+    const int w = image->Width(), h = image->Height();
+    const uint32_t topLeft = Pixel(*image, 0, 0);
+    ASSERT_TRUE(image->Flip(0));
+    EXPECT_EQ(Pixel(*image, w - 1, 0), topLeft);
+    ExpectStoreFollowsPixels(*image);
+    ASSERT_TRUE(image->Flip(0));
+    EXPECT_EQ(Pixels(*image), before);
+    ASSERT_TRUE(image->Flip(1));
+    EXPECT_EQ(Pixel(*image, 0, h - 1), topLeft);
+    ExpectStoreFollowsPixels(*image);
+    ASSERT_TRUE(image->Flip(1));
+    EXPECT_EQ(Pixels(*image), before);
+  }
+}
+
+TEST(AImageOps, ResizeCopiesReplicatesAndResamplesSixteenBitPlanes) {
+  for (int method : {0, 1}) {
+    auto same = Derived(6, 4, 24, Colour, true);
+    const std::vector<uint32_t> before = Pixels(*same);
+    ASSERT_TRUE(same->Resize(6, 4, method));
+    EXPECT_EQ(Pixels(*same), before);
+  }
+  auto grown = Derived(3, 4, 24, Colour, false);
+  ASSERT_TRUE(grown->Resize(7, 9, 0));
+  for (int y = 0; y < 9; ++y)
+    for (int x = 0; x < 7; ++x) ASSERT_EQ(Pixel(*grown, x, y), Colour(x * 3 / 7, y * 4 / 9));
+  ExpectStoreFollowsPixels(*grown);
+
+  // 16-bit samples are resampled as samples and the pixels follow them.
+  for (int method : {0, 1}) {
+    for (auto [w, h] : {std::pair{11, 5}, std::pair{3, 2}}) {
+      auto image = SixteenBit(6, 4, Wide);
+      std::vector<uint16_t> source, expected(size_t(w * h));
+      for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 6; ++x) source.push_back(uint16_t(Wide(x, y)));
+      ASSERT_EQ(ResamplePlane16(source.data(), 6, 4, expected.data(), w, h, method), 0);
+      ASSERT_TRUE(image->Resize(w, h, method));
+      ASSERT_TRUE(image->Channels().SixteenBit() && !image->Channels().Derived());
+      for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) ASSERT_EQ(Sample(*image, 0, x, y), expected[size_t(y * w + x)]);
+      ExpectStoreFollowsPixels(*image);
+    }
+  }
+}
+
+TEST(AImageOps, MixWeightsClipAndKeepSixteenBits) {
+  struct Case { uint32_t p, s; int w1, w2; uint32_t out; };
+  for (Case c : {Case{200, 100, 50, 50, 150}, Case{200, 100, 100, 100, 255},
+                 Case{100, 200, 100, -40, 20}, Case{100, 200, 100, -100, 0}}) {
+    for (int bpp : {8, 24}) {
+      const uint32_t scale = bpp == 8 ? 1 : 0x010101;
+      auto primary = Derived(4, 3, bpp, [&](int, int) { return c.p * scale; }, false);
+      auto secondary = Derived(4, 3, bpp, [&](int, int) { return c.s * scale; }, false);
+      secondary->SetResolution(300);
+      ASSERT_TRUE(primary->Mix(*secondary, c.w1, c.w2));
+      EXPECT_EQ(Pixel(*primary, 3, 2), c.out * scale) << c.p << " " << c.s << " " << c.w1;
+      EXPECT_EQ(primary->Dpi(), 300.0);
+      ExpectStoreFollowsPixels(*primary);
+    }
+  }
+  // Constant planes are flat but keep their values; a channel the user
+  // disabled counts as 0.
+  auto p = Derived(2, 2, 24, [](int, int) { return Rgb(100, 100, 100); }, true);
+  auto s = Derived(2, 2, 24, [](int, int) { return Rgb(50, 50, 50); }, true);
+  p->Channels().Plane(2)->SetFlat(false);
+  p->Channels().SetEnabled(2, false);
+  ASSERT_TRUE(p->Mix(*s, 100, 100));
+  EXPECT_EQ(Pixel(*p, 1, 1), Rgb(150, 150, 50));
+
+  auto a = SixteenBit(4, 3, [](int x, int) { return 40000u + uint32_t(x); });
+  auto b = SixteenBit(4, 3, [](int, int) { return 30000u; });
+  ASSERT_TRUE(a->Mix(*b, 50, 50));
+  EXPECT_EQ(Sample(*a, 0, 2, 1), 35001u);
+  EXPECT_TRUE(a->Channels().SixteenBit());
+  ExpectStoreFollowsPixels(*a);
+  ASSERT_TRUE(a->Mix(*b, 100, 100));
+  EXPECT_EQ(Sample(*a, 0, 0, 0), 65000u);
+  ASSERT_TRUE(a->Mix(*a, 100, 100));
+  EXPECT_EQ(Sample(*a, 0, 0, 0), 65535u);
+
+  // A secondary turned with an odd width-height difference lies elsewhere in
+  // its matrix; its pixels still pair with the primary's.
+  auto turned = SixteenBit(5, 2, Wide);
+  ASSERT_TRUE(turned->Rotate(2));
+  auto zero = SixteenBit(2, 5, [](int, int) { return 0u; });
+  ASSERT_TRUE(zero->Mix(*turned, 0, 100));
+  for (int y = 0; y < 5; ++y)
+    for (int x = 0; x < 2; ++x) ASSERT_EQ(Sample(*zero, 0, x, y), Sample(*turned, 0, x, y));
+}
+
+TEST(AImageOps, FailuresLeaveImageAndStoreAsTheyWere) {
+  RecordingReporter reporter;
+  auto image = SixteenBit(6, 3, Wide);
+  auto colour = Derived(6, 3, 24, Colour, false);
+  auto small = SixteenBit(5, 3, Wide);
+  const std::vector<uint32_t> before = Pixels(*image);
+  EXPECT_FALSE(image->Resize(20000, 2, 1));  // no matrix that wide
+  EXPECT_FALSE(image->Resize(0, 2, 1));
+  EXPECT_FALSE(image->Mix(*colour, 50, 50));
+  EXPECT_FALSE(image->Mix(*small, 50, 50));
+  EXPECT_FALSE(image->Rotate(3));
+  EXPECT_EQ(reporter.shown, (std::vector<std::string>{
+                                "Error -14: Insufficient memory for function ", "Error -1: Range error",
+                                "Error -26: Bits per pixel not supported",
+                                "Error -100: Cannot mix images that are different sizes",
+                                "Error -1: Range error"}));
+  EXPECT_EQ(Pixels(*image), before);
+  EXPECT_EQ(Sample(*image, 0, 5, 2), Wide(5, 2));
+  EXPECT_TRUE(image->Width() == 6 && image->Channels().SixteenBit());
+  ExpectStoreFollowsPixels(*image);
+  auto derived = Derived(6, 3, 24, Colour, true);
+  EXPECT_FALSE(derived->Resize(3, 20000, 0));
+  EXPECT_EQ(derived->Channels().Plane(2)->Matrix().h, 3);
+  ExpectStoreFollowsPixels(*derived);
+}
+
+TEST(AImageOps, NegativeGrayscaleAndExpansion) {
+  auto colour = Derived(3, 2, 24, Colour, true);
+  ASSERT_TRUE(colour->MakeNegative());
+  EXPECT_EQ(Pixel(*colour, 2, 1), 0xFFFFFF - Colour(2, 1));
+  ExpectStoreFollowsPixels(*colour);
+  ASSERT_TRUE(colour->ConvertToGrayscale());
+  EXPECT_TRUE(colour->IsGray() == 1 && colour->Desc()->BitsPerPixel() == 8);
+  ExpectStoreFollowsPixels(*colour);
+
+  auto deep = SixteenBit(3, 2, Wide);
+  ASSERT_TRUE(deep->MakeNegative());
+  EXPECT_EQ(Sample(*deep, 0, 1, 1), 65535 - Wide(1, 1));
+  ExpectStoreFollowsPixels(*deep);
+
+  auto indexed = Derived(3, 2, 8, [](int x, int) { return uint32_t(x); }, false);
+  indexed->Desc()->palette[2] = RgbQuad{30, 20, 10, 0};
+  ASSERT_TRUE(indexed->ExpandTo24Bits());
+  EXPECT_EQ(Pixel(*indexed, 2, 0), Rgb(10, 20, 30));
+  EXPECT_EQ(indexed->IsGray(), 0u);
+  ExpectStoreFollowsPixels(*indexed);
+}
+
+}  // namespace
+}  // namespace veska
