@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 #include "engine/channel_store.h"
@@ -103,6 +104,8 @@ class AImage {
   void SetLoaded(bool loaded) { loaded_ = loaded; }
 
  private:
+  // Reports a failure through the error reporter; true when `code` is one.
+  static bool Failed(int code);
   // Copies the pixels of `source`'s rectangle into a new working buffer.
   int CopyPixels(ImageDesc& source, const std::optional<PixelRect>& rect);
   // Exchanges every field with `other` (used to copy an image onto itself).
@@ -110,9 +113,16 @@ class AImage {
   // Frees the working buffer and takes `fresh` in its place (leaving `fresh`
   // empty), with this image's resolution; the object counts as loaded.
   void AdoptBuffer(ImageDesc& fresh);
-  // Takes the planes and flags of `next` into the channel store, which keeps
-  // describing the working buffer.
-  void AdoptStore(ChannelStore& next);
+  // Reports a failed operation, or takes its new buffer and the planes and
+  // flags of its new store in.
+  bool Replace(int code, ImageDesc& fresh, ChannelStore& store);
+  // The new buffer and store of an operation that changes values and maybe
+  // the size: primary planes are changed by `planes` and the pixels become
+  // their rendition; otherwise `pixels` fills a new buffer of width x height
+  // from the working buffer and the store is rebuilt from it.
+  int ChangeValues(int width, int height, const std::function<int(ChannelStore&)>& planes,
+                   const std::function<int(ImageDesc&)>& pixels, ImageDesc& fresh,
+                   ChannelStore& store);
   // The parts of Mix for grey and for colour images: the mixed buffer and
   // store, built aside.
   int MixGrey(AImage& secondary, int primaryWeight, int secondaryWeight, ImageDesc& mixed,

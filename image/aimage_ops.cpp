@@ -3,6 +3,7 @@
 // aside and swapped in only when everything has succeeded.
 
 #include <cstdlib>
+#include <functional>
 #include <optional>
 
 #include "engine/plane_transforms.h"
@@ -13,12 +14,6 @@
 
 namespace veska {
 namespace {
-
-bool Succeeded(int code) {
-  if (code == status::kOk) return true;
-  ErrorReporter::Get().Report(code);
-  return false;
-}
 
 // A buffer under construction, freed unless it was adopted (adoption leaves
 // the descriptor zeroed, and freeing a zeroed descriptor frees nothing).
@@ -133,13 +128,29 @@ void AImage::AdoptBuffer(ImageDesc& fresh) {
   channels_.SetImage(&desc_);
 }
 
-void AImage::AdoptStore(ChannelStore& next) {
-  channels_.SwapPlanes(next);
+bool AImage::Replace(int code, ImageDesc& fresh, ChannelStore& store) {
+  if (Failed(code)) return false;
+  AdoptBuffer(fresh);
+  channels_.SwapPlanes(store);
   channels_.SetImage(&desc_);
+  return true;
+}
+
+int AImage::ChangeValues(int width, int height, const std::function<int(ChannelStore&)>& planes,
+                         const std::function<int(ImageDesc&)>& pixels, ImageDesc& fresh,
+                         ChannelStore& store) {
+  const bool primary = HoldsPrimaryData(channels_);
+  if (primary) {
+    if (int rc = planes(store)) return rc;
+    if (desc_.BitsPerPixel() == 8) return RenderPlane0(store, fresh);
+  }
+  if (int rc = Allocate(fresh, width, height, desc_.BitsPerPixel())) return rc;
+  if (int rc = pixels(fresh)) return rc;
+  return primary ? status::kOk : RebuildLike(channels_, fresh, store);
 }
 
 bool AImage::Rotate(int mode) {
-  if (!loaded_ || mode < 0 || mode > 2) return Succeeded(status::kRange);
+  if (!loaded_ || mode < 0 || mode > 2) return !Failed(status::kRange);
   WholeImageRect whole(desc_);
   const bool quarter = mode != 1;
   PendingBuffer turned;
@@ -152,7 +163,7 @@ bool AImage::Rotate(int mode) {
     else
       rc = RotateByAngle(180.0, desc_, turned.d);
   }
-  if (!Succeeded(rc)) return false;
+  if (Failed(rc)) return false;
   // The store's turn numbers are the modes: 0 turns clockwise as the pixels
   // did, given that matrix rows run bottom-up.
   AdoptBuffer(turned.d);
@@ -161,46 +172,36 @@ bool AImage::Rotate(int mode) {
 }
 
 bool AImage::Flip(int mode) {
-  if (!loaded_ || mode < 0 || mode > 1) return Succeeded(status::kRange);
+  if (!loaded_ || mode < 0 || mode > 1) return !Failed(status::kRange);
   WholeImageRect whole(desc_);
   const int rc = mode == 0 ? Mirror(desc_, desc_) : FlipVertical(desc_, desc_);
-  if (!Succeeded(rc)) return false;
+  if (Failed(rc)) return false;
   whole.Keep();
   FlipStore(channels_, mode == 0);
   return true;
 }
 
 bool AImage::Resize(int width, int height, int method) {
-  if (!loaded_ || width < 1 || height < 1) return Succeeded(status::kRange);
+  if (!loaded_ || width < 1 || height < 1) return !Failed(status::kRange);
   WholeImageRect whole(desc_);
   PendingBuffer resized;
   ChannelStore store;
-  const bool primary = HoldsPrimaryData(channels_);
-  int rc = status::kOk;
-  if (primary) {
-    rc = ResizeStore(channels_, width, height, method, store);
-    if (rc == status::kOk && desc_.BitsPerPixel() == 8) rc = RenderPlane0(store, resized.d);
-  }
-  if (rc == status::kOk && resized.d.pixels == nullptr) {
-    rc = Allocate(resized.d, width, height, desc_.BitsPerPixel());
-    if (rc == status::kOk) rc = veska::Resize(desc_, resized.d, method);
-    if (rc == status::kOk && !primary) rc = RebuildLike(channels_, resized.d, store);
-  }
-  if (!Succeeded(rc)) return false;
-  AdoptBuffer(resized.d);
-  AdoptStore(store);
-  return true;
+  const int rc = ChangeValues(
+      width, height,
+      [&](ChannelStore& next) { return ResizeStore(channels_, width, height, method, next); },
+      [&](ImageDesc& out) { return veska::Resize(desc_, out, method); }, resized.d, store);
+  return Replace(rc, resized.d, store);
 }
 
 bool AImage::Mix(AImage& secondary, int primaryWeight, int secondaryWeight) {
   if (!loaded_ || !secondary.loaded_ || std::abs(primaryWeight) > 100 ||
       std::abs(secondaryWeight) > 100)
-    return Succeeded(status::kRange);
+    return !Failed(status::kRange);
   // Grey values and colour values do not mix, nor do images of two depths.
   if (isGray_ != secondary.isGray_ || desc_.BitsPerPixel() != secondary.desc_.BitsPerPixel())
-    return Succeeded(status::kBitsPerPixel);
+    return !Failed(status::kBitsPerPixel);
   if (Width() != secondary.Width() || Height() != secondary.Height())
-    return Succeeded(status::kMixSize);
+    return !Failed(status::kMixSize);
   WholeImageRect whole(desc_);
   WholeImageRect otherWhole(secondary.desc_);
   PendingBuffer mixed;
@@ -208,11 +209,8 @@ bool AImage::Mix(AImage& secondary, int primaryWeight, int secondaryWeight) {
   const bool grey = isGray_ == 1 && desc_.BitsPerPixel() == 8;
   const int rc = grey ? MixGrey(secondary, primaryWeight, secondaryWeight, mixed.d, store)
                       : MixColour(secondary, primaryWeight, secondaryWeight, mixed.d, store);
-  if (!Succeeded(rc)) return false;
-  dpi_ = secondary.dpi_;
-  AdoptBuffer(mixed.d);
-  AdoptStore(store);
-  return true;
+  if (rc == status::kOk) dpi_ = secondary.dpi_;
+  return Replace(rc, mixed.d, store);
 }
 
 int AImage::MixGrey(AImage& secondary, int primaryWeight, int secondaryWeight,
@@ -251,7 +249,7 @@ int AImage::MixColour(AImage& secondary, int primaryWeight, int secondaryWeight,
 }
 
 bool AImage::ConvertToGrayscale() {
-  if (!loaded_) return Succeeded(status::kRange);
+  if (!loaded_) return !Failed(status::kRange);
   if (desc_.BitsPerPixel() == 8 && IsGrayscale(desc_)) {
     isGray_ = 1;
     return true;
@@ -270,40 +268,29 @@ bool AImage::ConvertToGrayscale() {
   if (rc == status::kOk) rc = Allocate(grey.d, Width(), Height(), 8);
   if (rc == status::kOk) rc = veska::Grayscale(*source, grey.d);
   if (rc == status::kOk) rc = BuildFresh(grey.d, false, store);
-  if (!Succeeded(rc)) return false;
-  AdoptBuffer(grey.d);
-  AdoptStore(store);
+  if (!Replace(rc, grey.d, store)) return false;
   isGray_ = 1;
   return true;
 }
 
 bool AImage::MakeNegative() {
-  if (!loaded_) return Succeeded(status::kRange);
+  if (!loaded_) return !Failed(status::kRange);
   WholeImageRect whole(desc_);
   PendingBuffer negative;
   ChannelStore store;
-  const bool primary = HoldsPrimaryData(channels_);
-  int rc = status::kOk;
-  if (primary) {
-    rc = CloneStore(channels_, store);
-    if (rc == status::kOk) {
-      NegateStore(store);
-      if (desc_.BitsPerPixel() == 8) rc = RenderPlane0(store, negative.d);
-    }
-  }
-  if (rc == status::kOk && negative.d.pixels == nullptr) {
-    rc = Allocate(negative.d, Width(), Height(), desc_.BitsPerPixel());
-    if (rc == status::kOk) rc = veska::Negative(desc_, negative.d);
-    if (rc == status::kOk && !primary) rc = RebuildLike(channels_, negative.d, store);
-  }
-  if (!Succeeded(rc)) return false;
-  AdoptBuffer(negative.d);
-  AdoptStore(store);
-  return true;
+  const int rc = ChangeValues(
+      Width(), Height(),
+      [&](ChannelStore& next) {
+        const int cloned = CloneStore(channels_, next);
+        if (cloned == status::kOk) NegateStore(next);
+        return cloned;
+      },
+      [&](ImageDesc& out) { return veska::Negative(desc_, out); }, negative.d, store);
+  return Replace(rc, negative.d, store);
 }
 
 bool AImage::ExpandTo24Bits() {
-  if (!loaded_) return Succeeded(status::kRange);
+  if (!loaded_) return !Failed(status::kRange);
   if (desc_.BitsPerPixel() == 24) return true;
   WholeImageRect whole(desc_);
   PendingBuffer wide;
@@ -312,9 +299,7 @@ bool AImage::ExpandTo24Bits() {
   if (rc == status::kOk) rc = veska::ExpandTo24(desc_, wide.d);
   // The planes now derive from the colour pixels.
   if (rc == status::kOk) rc = BuildFresh(wide.d, channels_.MultiChannel(), store);
-  if (!Succeeded(rc)) return false;
-  AdoptBuffer(wide.d);
-  AdoptStore(store);
+  if (!Replace(rc, wide.d, store)) return false;
   isGray_ = 0;
   return true;
 }
