@@ -173,7 +173,7 @@ void ConvertRow(const Layout& l, const uint8_t* in, uint8_t* out, int count) {
   const int bits = l.header.bitCount;
   for (int x = 0; x < count; ++x) {
     switch (bits) {
-      case 1: out[x] = (in[x >> 3] >> (7 - (x & 7))) & 1; break;
+      case 1: out[x] = uint8_t(pixel::GetBit(in, x)); break;
       case 4: out[x] = (in[x >> 1] >> ((x & 1) ? 0 : 4)) & 15; break;
       case 8: out[x] = in[x]; break;
       case 24: std::memcpy(out + 3 * x, in + 3 * x, 3); break;

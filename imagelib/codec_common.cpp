@@ -62,22 +62,9 @@ void ExtractRectRow(const ImageDesc& desc, int y, uint8_t* out) {
     std::memcpy(out, row + size_t(desc.left) * size_t(depth / 8), RectRowBytes(desc));
     return;
   }
-  const size_t bytes = RectRowBytes(desc);
-  std::memset(out, 0, bytes);
-  const uint32_t width = uint32_t(RectWidth(desc));
-  for (uint32_t i = 0; i < width; ++i) {
-    const uint32_t s = desc.left + i;
-    if ((row[s >> 3] >> (7 - (s & 7))) & 1) out[i >> 3] |= uint8_t(0x80 >> (i & 7));
-  }
-}
-
-void ExpandThroughTable(const ImageDesc& desc, const uint8_t* indices, int count, uint8_t* bgr) {
-  for (int x = 0; x < count; ++x, bgr += 3) {
-    const RgbQuad q = indices[x] < desc.colours ? desc.palette[indices[x]] : RgbQuad{};
-    bgr[0] = q.blue;
-    bgr[1] = q.green;
-    bgr[2] = q.red;
-  }
+  std::memset(out, 0, RectRowBytes(desc));
+  for (int i = 0; i < RectWidth(desc); ++i)
+    pixel::SetBit(out, i, pixel::GetBit(row, int(desc.left) + i));
 }
 
 }  // namespace veska

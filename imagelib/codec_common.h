@@ -9,6 +9,7 @@
 #include <string>
 
 #include "imagelib/image_desc.h"
+#include "imagelib/pixel_access.h"
 
 namespace veska {
 
@@ -78,19 +79,15 @@ int CheckReadTarget(ImageDesc& desc, int bitsPerPixel);
 // the table is a grey ramp, and the table goes to the buffer.
 void FinishColourTable(ImageDesc& desc);
 
-// Width and height of the processing rectangle (validated descriptor).
-inline int RectWidth(const ImageDesc& d) { return int(d.right - d.left + 1); }
-inline int RectHeight(const ImageDesc& d) { return int(d.bottom - d.top + 1); }
+using pixel::RectHeight;
+using pixel::RectWidth;
+
 // Bytes of one packed row of the processing rectangle.
 size_t RectRowBytes(const ImageDesc& desc);
 // Copies row `y` (counted from the rectangle's top) of the processing
 // rectangle into `out`, packed from its first byte (1-bit rows shifted so the
 // rectangle's first pixel is the top bit of out[0]); RectRowBytes bytes.
 void ExtractRectRow(const ImageDesc& desc, int y, uint8_t* out);
-
-// Looks `count` 8-bit indices up in the descriptor's colour table and writes
-// blue, green, red triples (black for an index past the table).
-void ExpandThroughTable(const ImageDesc& desc, const uint8_t* indices, int count, uint8_t* bgr);
 
 // Brightness of a colour-table entry, for telling the dark from the light
 // entry of a two-colour table.

@@ -14,17 +14,8 @@ int ExpandTo24(ImageDesc& source, ImageDesc& destination) {
   int rc = pixel::ValidateConversion(source, 8, destination, 24);
   if (rc != status::kOk) return rc;
   if (source.palette == nullptr || source.colours <= 0) return status::kRange;
-  const RgbQuad* table = source.palette;
-  const int colours = source.colours;
-  pixel::ForEachRowPair(source, destination, [=](const uint8_t* src, uint8_t* dst, int w) {
-    for (int x = 0; x < w; ++x, dst += 3) {
-      // An index beyond the table (a damaged or short table) shows black
-      // instead of reading past the table.
-      const RgbQuad e = src[x] < colours ? table[src[x]] : RgbQuad{0, 0, 0, 0};
-      dst[0] = e.blue;
-      dst[1] = e.green;
-      dst[2] = e.red;
-    }
+  pixel::ForEachRowPair(source, destination, [&source](const uint8_t* src, uint8_t* dst, int w) {
+    pixel::ExpandIndices(source, src, w, dst);
   });
   return status::kOk;
 }

@@ -187,7 +187,7 @@ void PrepareRow(const WriteJob& job, int y, JSAMPLE* raw, JSAMPLE* out) {
     return;
   }
   ExtractRectRow(desc, y, raw);
-  ExpandThroughTable(desc, raw, RectWidth(desc), out);
+  pixel::ExpandIndices(desc, raw, RectWidth(desc), out);
 }
 
 int RunWrite(WriteJob& job) {

@@ -117,7 +117,7 @@ void ConvertLine(const Header& h, const uint8_t* line, uint8_t* out, int count) 
     } else if (h.bits == 8) {
       out[x] = line[x];
     } else {
-      out[x] = (line[x >> 3] >> (7 - (x & 7))) & 1;
+      out[x] = uint8_t(pixel::GetBit(line, x));
     }
   }
 }

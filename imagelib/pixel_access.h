@@ -35,6 +35,18 @@ inline void CopyPixel(const uint8_t* srcRow, int sx, uint8_t* dstRow, int dx, in
   }
 }
 
+// Looks `count` 8-bit indices up in the descriptor's colour table and writes
+// blue, green, red triples. An index beyond the table (a damaged or short
+// table) gives black instead of a read past the table.
+inline void ExpandIndices(const ImageDesc& desc, const uint8_t* indices, int count, uint8_t* bgr) {
+  for (int x = 0; x < count; ++x, bgr += 3) {
+    const RgbQuad e = indices[x] < desc.colours ? desc.palette[indices[x]] : RgbQuad{0, 0, 0, 0};
+    bgr[0] = e.blue;
+    bgr[1] = e.green;
+    bgr[2] = e.red;
+  }
+}
+
 // Width and height of a descriptor's processing rectangle (already validated).
 inline int RectWidth(const ImageDesc& d) { return int(d.right - d.left) + 1; }
 inline int RectHeight(const ImageDesc& d) { return int(d.bottom - d.top) + 1; }

@@ -146,7 +146,7 @@ void PrepareRow(const Encode& e, int y) {
     return;
   }
   ExtractRectRow(*e.desc, y, e.raw);
-  ExpandThroughTable(*e.desc, e.raw, RectWidth(*e.desc), e.row);
+  pixel::ExpandIndices(*e.desc, e.raw, RectWidth(*e.desc), e.row);
 }
 
 int WritePhase(PngJob& s, FILE* file, const Encode& e) {
