@@ -18,11 +18,7 @@ constexpr int kPngPaletteType = 3;
 constexpr int kTiffPalette = 3;
 
 void TakeBasic(const ImageFileInfo& info, FileFacts& facts) {
-  facts.width = info.width;
-  facts.height = info.height;
-  facts.bitsPerSample = info.bitsPerSample;
-  facts.samplesPerPixel = info.samplesPerPixel;
-  facts.bitsPerPixel = info.bitsPerPixel;
+  static_cast<ImageFileInfo&>(facts) = info;
 }
 
 // A one-sample 8-bit image of the given size (BIF and ASCII files).

@@ -3,19 +3,17 @@
 // first, so that a file that is too large or too small costs no memory.
 #pragma once
 
-#include <cstdint>
 #include <string>
+
+#include "imagelib/codec_common.h"
 
 namespace veska {
 
-struct FileFacts {
-  int width = 0;
-  int height = 0;
-  int bitsPerSample = 0;
-  int samplesPerPixel = 0;
-  // Depth of the working buffer the file reads into: 8 or 24 (a TIFF of 9 to
-  // 16-bit grey samples counts as 8; a BMP gives its header's bit count).
-  int bitsPerPixel = 0;
+// The size, samples and depth of the information record, except that
+// bitsPerPixel is the depth the limits judge: that of the working buffer the
+// file reads into (a TIFF of 9 to 16-bit grey samples counts as 8), for a BMP
+// its header's bit count.
+struct FileFacts : ImageFileInfo {
   // TIFF: photometric interpretation (0 white is zero, 3 palette); else -1.
   int photometric = -1;
   // JPEG: the JFIF density unit (1 per inch, 2 per centimetre) and the
