@@ -42,9 +42,9 @@ int Ramp(int x, int y) { return x * 1000 - y * 7; }  // negative values and valu
 TEST(Bif, ReadsRowsFromTheTopAndFillsAShortFileWithBlack) {
   TempDir dir;
   const std::string path = dir.File("raw.bif");
-  std::vector<uint8_t> bytes(60 * 50);
+  // The last row missing, the one above it 7 bytes short.
+  std::vector<uint8_t> bytes(60 * 50 - 60 - 7);
   for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = uint8_t(i % 251);
-  bytes.resize(bytes.size() - 60 - 7);  // the last row missing, the one above 7 short
   test::WriteBytes(path, bytes);
   BifAnswer answer(60, 50);
   AImage image;
