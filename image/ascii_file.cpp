@@ -181,10 +181,6 @@ int AsciiInformation(const std::string& path, int& columns, int& rows) {
 int AsciiRead(const std::string& path, AImage& image) {
   ImageDesc& desc = image.Buffer();
   const int width = desc.Width(), height = desc.Height();
-  {
-    FilePtr probe;
-    if (OpenForRead(path, probe) != status::kOk) return status::kErrorOpeningFile;
-  }
   ChannelStore& store = image.Channels();
   if (int rc = StartPrimaryPlane(store, desc, width, height)) return rc;
   LuminanceMatrix& m = store.Plane(0)->Matrix();

@@ -38,13 +38,6 @@ std::string TiffLayout(const std::string& path) {
   return std::to_string(bits) + "/" + std::to_string(compression);
 }
 
-// A grey image written by the library's own writer in `format`.
-std::string WriteGrey(const TempDir& dir, const std::string& name, int w, int h) {
-  auto image = MakeImage(w, h, 8, Grey);
-  EXPECT_EQ(Save(*image, dir.File(name)), 0);
-  return dir.File(name);
-}
-
 TEST(FileFormat, ExtensionChoosesTheFormatAfterTheFileIsFound) {
   TempDir dir;
   const std::string jpg = dir.File("photo.JPG");
@@ -60,10 +53,9 @@ TEST(FileFormat, ExtensionChoosesTheFormatAfterTheFileIsFound) {
   EXPECT_EQ(Load(loaded, jpg, &format), 0);
   EXPECT_EQ(loaded.FormatIndex(), kJpeg);
 
-  test::WriteBytes(dir.File("photo.jpeg"), {1, 2, 3});
-  test::WriteBytes(dir.File("a.tiff"), {1, 2, 3});
+  std::filesystem::copy_file(jpg, dir.File("photo.jpeg"));
   EXPECT_EQ(DetectFormat(dir.File("photo.jpeg"), format), status::kUnknownFormat);
-  EXPECT_EQ(DetectFormat(dir.File("a.tiff"), format), status::kUnknownFormat);
+  EXPECT_EQ(FormatFromName("a.tiff", format), status::kUnknownFormat);
   EXPECT_EQ(FormatFromName("/x.bif/name", format), status::kUnknownFormat);
   EXPECT_EQ(FormatFromName("/x/name.Asc", format), 0);
   EXPECT_EQ(format, kAscii);
@@ -76,17 +68,10 @@ TEST(FileFormat, ExtensionChoosesTheFormatAfterTheFileIsFound) {
   EXPECT_TRUE(Probe(jpg));
   EXPECT_EQ(Load(loaded, dir.File("missing.bmp")), status::kFileNotFound);
   EXPECT_TRUE(loaded.Loaded());  // a load that fails before the checks keeps the image
-  EXPECT_STREQ(FileFormat(kAscii).name, "ASCII");
-  EXPECT_STREQ(FileFormat(kPcx).extension, ".pcx");
 }
 
 TEST(FileFormat, LoadLimitsInTheirOrderBeforeAnyAllocation) {
-  FileFacts f;
-  f.width = 16384;
-  f.height = 16384;
-  f.bitsPerSample = 8;
-  f.samplesPerPixel = 1;
-  f.bitsPerPixel = 8;
+  FileFacts f{{16384, 16384, 8, 1, 8}};
   EXPECT_EQ(CheckLoadLimits(f), 0);
   f.width = 16385;
   EXPECT_EQ(CheckLoadLimits(f), status::kMaxSize);
@@ -105,8 +90,8 @@ TEST(FileFormat, LoadLimitsInTheirOrderBeforeAnyAllocation) {
 
   TempDir dir;
   const auto keep = MakeImage(50, 50, 8, Grey);
-  const std::string small = WriteGrey(dir, "small.bmp", 49, 200);
-  EXPECT_EQ(Load(*keep, small), status::kBelowMinimumSize);
+  ASSERT_EQ(Save(*MakeImage(49, 200, 8, Grey), dir.File("small.bmp")), 0);
+  EXPECT_EQ(Load(*keep, dir.File("small.bmp")), status::kBelowMinimumSize);
   test::Image wide(16385, 50, 8);  // too wide for a channel store, so no image object
   ASSERT_EQ(PngWrite(dir.File("wide.png"), wide.d), 0);
   EXPECT_EQ(Load(*keep, dir.File("wide.png")), status::kMaxSize);
