@@ -6,9 +6,9 @@
 #include <functional>
 #include <optional>
 
-#include "engine/plane_transforms.h"
 #include "engine/store_maintenance.h"
 #include "image/aimage.h"
+#include "image/primary_plane.h"
 #include "imagelib/image_ops.h"
 #include "imagelib/status.h"
 
@@ -60,9 +60,8 @@ bool HoldsPrimaryData(const ChannelStore& store) {
 int RenderPlane0(const ChannelStore& store, ImageDesc& out) {
   const ChannelPlane* plane = store.Plane(0);
   if (plane == nullptr) return status::kRange;
-  const LuminanceMatrix& m = plane->Matrix();
-  if (int rc = Allocate(out, m.w, m.h, 8)) return rc;
-  return Render8(m, plane->HasValues(), out);
+  if (int rc = Allocate(out, plane->Width(), plane->Height(), 8)) return rc;
+  return RenderWorkingBuffer(store, out);
 }
 
 // A derived store of the same kind as `current` (planes, flags and last-used

@@ -6,6 +6,7 @@
 
 #include "engine/plane_transforms.h"
 #include "image/aimage.h"
+#include "image/primary_plane.h"
 #include "image_fixtures.h"
 #include "imagelib/resample.h"
 
@@ -36,23 +37,17 @@ std::unique_ptr<AImage> SixteenBit(int w, int h, const PixelFn& sample) {
   EXPECT_EQ(Allocate(desc, w, h, 8), 0);
   auto image = std::make_unique<AImage>(desc);
   ChannelStore& store = image->Channels();
-  EXPECT_EQ(store.SetChannelCount(1), 1);
-  EXPECT_TRUE(store.Plane(0)->AllocateMatrix(w, h));
-  LuminanceMatrix& m = store.Plane(0)->Matrix();
+  EXPECT_EQ(StartPrimaryPlane(store, *image->Desc(), w, h), 0);
   for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x)
-      m.rows[m.rowOffset + h - 1 - y][m.colOffset + x] = uint16_t(sample(x, y));
-  m.RefreshStatistics();
-  m.MirrorMargins();
-  store.SetDerived(false);
+    for (int x = 0; x < w; ++x) ImageRow(store.Plane(0)->Matrix(), y)[x] = uint16_t(sample(x, y));
+  FinishPrimaryPlane(store);
   store.SetSixteenBit(true);
-  EXPECT_EQ(Render8(m, true, *image->Desc()), 0);
+  EXPECT_EQ(RenderWorkingBuffer(store, *image->Desc()), 0);
   return image;
 }
 
 uint32_t Sample(const AImage& image, int plane, int x, int y) {
-  const LuminanceMatrix& m = image.Channels().Plane(plane)->Matrix();
-  return m.rows[m.rowOffset + m.h - 1 - y][m.colOffset + x];
+  return ImageRow(image.Channels().Plane(plane)->Matrix(), y)[x];
 }
 
 uint32_t Pixel(const AImage& image, int x, int y) { return GetPixelValue(*image.Desc(), x, y); }
@@ -77,7 +72,7 @@ void ExpectStoreFollowsPixels(AImage& image) {
     for (int y = 0; y < h; ++y)
       for (int x = 0; x < w; ++x) {
         if (store.Derived())
-          ASSERT_EQ(Sample(image, i, x, y), f.rows[f.rowOffset + h - 1 - y][f.colOffset + x])
+          ASSERT_EQ(Sample(image, i, x, y), ImageRow(f, y)[x])
               << i << " at " << x << "," << y;
         else
           ASSERT_EQ(Pixel(image, x, y), GetPixelValue(rendition, x, y)) << x << "," << y;
