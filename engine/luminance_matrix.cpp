@@ -43,7 +43,9 @@ void LuminanceMatrix::Free() {
 }
 
 void LuminanceMatrix::MirrorMargins() {
-  if (rows == nullptr) return;
+  // An empty image area has nothing to reflect (and the reflection of its far
+  // margin would read before the first cell).
+  if (rows == nullptr || w == 0 || h == 0) return;
   const int S = side;
   const int r0 = rowOffset, r1 = rowOffset + h;
   const int c0 = colOffset, c1 = colOffset + w;

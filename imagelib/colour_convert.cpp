@@ -3,41 +3,19 @@
 
 #include <algorithm>
 
+#include "imagelib/hls.h"
 #include "imagelib/image_ops.h"
 #include "imagelib/pixel_access.h"
 #include "imagelib/status.h"
 
 namespace veska {
-namespace {
-
-// Grey level of a colour through the integer lightness of the hue, lightness,
-// saturation conversion (lightness on a 0..252 scale, back to 0..255).
-// The engine's HLS conversion computes the same lightness; the two should
-// share one helper once both exist on the same branch.
-uint8_t GrayLevel(int red, int green, int blue) {
-  const int high = std::max({red, green, blue});
-  const int low = std::min({red, green, blue});
-  const int lightness = ((high + low) * 252 + 255) / 510;
-  return uint8_t((lightness * 255 + 126) / 252);
-}
-
-}  // namespace
 
 int ExpandTo24(ImageDesc& source, ImageDesc& destination) {
   int rc = pixel::ValidateConversion(source, 8, destination, 24);
   if (rc != status::kOk) return rc;
   if (source.palette == nullptr || source.colours <= 0) return status::kRange;
-  const RgbQuad* table = source.palette;
-  const int colours = source.colours;
-  pixel::ForEachRowPair(source, destination, [=](const uint8_t* src, uint8_t* dst, int w) {
-    for (int x = 0; x < w; ++x, dst += 3) {
-      // An index beyond the table (a damaged or short table) shows black
-      // instead of reading past the table.
-      const RgbQuad e = src[x] < colours ? table[src[x]] : RgbQuad{0, 0, 0, 0};
-      dst[0] = e.blue;
-      dst[1] = e.green;
-      dst[2] = e.red;
-    }
+  pixel::ForEachRowPair(source, destination, [&source](const uint8_t* src, uint8_t* dst, int w) {
+    pixel::ExpandIndices(source, src, w, dst);
   });
   return status::kOk;
 }
@@ -46,7 +24,8 @@ int Grayscale(ImageDesc& source, ImageDesc& destination) {
   int rc = pixel::ValidateConversion(source, 24, destination, 8);
   if (rc != status::kOk) return rc;
   pixel::ForEachRowPair(source, destination, [](const uint8_t* src, uint8_t* dst, int w) {
-    for (int x = 0; x < w; ++x, src += 3) dst[x] = GrayLevel(src[2], src[1], src[0]);
+    for (int x = 0; x < w; ++x, src += 3)
+      dst[x] = LightnessLevel(uint32_t(src[2]) | uint32_t(src[1]) << 8 | uint32_t(src[0]) << 16);
   });
   SetGrayPalette(destination);
   return status::kOk;

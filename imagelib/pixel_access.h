@@ -35,6 +35,18 @@ inline void CopyPixel(const uint8_t* srcRow, int sx, uint8_t* dstRow, int dx, in
   }
 }
 
+// Looks `count` 8-bit indices up in the descriptor's colour table and writes
+// blue, green, red triples. An index beyond the table (a damaged or short
+// table) gives black instead of a read past the table.
+inline void ExpandIndices(const ImageDesc& desc, const uint8_t* indices, int count, uint8_t* bgr) {
+  for (int x = 0; x < count; ++x, bgr += 3) {
+    const RgbQuad e = indices[x] < desc.colours ? desc.palette[indices[x]] : RgbQuad{0, 0, 0, 0};
+    bgr[0] = e.blue;
+    bgr[1] = e.green;
+    bgr[2] = e.red;
+  }
+}
+
 // Width and height of a descriptor's processing rectangle (already validated).
 inline int RectWidth(const ImageDesc& d) { return int(d.right - d.left) + 1; }
 inline int RectHeight(const ImageDesc& d) { return int(d.bottom - d.top) + 1; }
@@ -75,3 +87,55 @@ int ValidateConversion(ImageDesc& source, int sourceBits, ImageDesc& destination
                        int destinationBits);
 
 }  // namespace veska::pixel
+
+namespace veska {
+
+// Whole-pixel access by image coordinates (y counted from the top). A 24-bit
+// pixel is one value with red in the lowest byte, green in the middle byte and
+// blue in the highest byte (the buffer itself stores blue, green, red); an
+// 8-bit pixel is its byte, a 16-bit pixel its little-endian word and a 1-bit
+// pixel its bit.
+inline uint32_t GetPixelValue(const ImageDesc& desc, int x, int y) {
+  const uint8_t* row = desc.Row(y);
+  switch (desc.BitsPerPixel()) {
+    case 8:
+      return row[x];
+    case 24: {
+      const uint8_t* p = row + 3 * x;
+      return uint32_t(p[2]) | uint32_t(p[1]) << 8 | uint32_t(p[0]) << 16;
+    }
+    case 16:
+      return uint32_t(row[2 * x]) | uint32_t(row[2 * x + 1]) << 8;
+    case 1:
+      return uint32_t(pixel::GetBit(row, x));
+    default:
+      return 0;
+  }
+}
+
+inline void SetPixelValue(ImageDesc& desc, int x, int y, uint32_t value) {
+  uint8_t* row = desc.Row(y);
+  switch (desc.BitsPerPixel()) {
+    case 8:
+      row[x] = uint8_t(value);
+      break;
+    case 24: {
+      uint8_t* p = row + 3 * x;
+      p[0] = uint8_t(value >> 16);
+      p[1] = uint8_t(value >> 8);
+      p[2] = uint8_t(value);
+      break;
+    }
+    case 16:
+      row[2 * x] = uint8_t(value);
+      row[2 * x + 1] = uint8_t(value >> 8);
+      break;
+    case 1:
+      pixel::SetBit(row, x, int(value & 1u));
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace veska

@@ -1,0 +1,31 @@
+// The 8-bit output of one processed channel: the rectangle's rows, each of the
+// rectangle's width. Row 0 holds the rectangle's bottom image row (results run
+// bottom-up like the matrices they come from).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+namespace veska {
+
+class ChannelResult {
+ public:
+  // Zeroed rows of width x height bytes; false when memory fails (the result
+  // then stays empty).
+  bool Allocate(int width, int height);
+  void Free();
+  bool Empty() const { return data_ == nullptr; }
+
+  uint8_t** Rows() { return rows_.get(); }
+  uint8_t At(int row, int column) const { return rows_[row][column]; }
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+
+ private:
+  std::unique_ptr<uint8_t[]> data_;
+  std::unique_ptr<uint8_t*[]> rows_;
+  int width_ = 0;
+  int height_ = 0;
+};
+
+}  // namespace veska

@@ -1,0 +1,148 @@
+#include "imagelib/png_codec.h"
+
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <functional>
+
+#include "codec_test_support.h"
+#include "imagelib/status.h"
+
+namespace veska {
+namespace {
+
+using test::Image;
+using test::TempDir;
+
+int Load(const std::string& path, Image& image, PngInfo& info) {
+  return test::LoadFile(path, image, info, PngInformation, PngRead);
+}
+
+TEST(PngCodec, RoundTripsEachDepthWithItsPhysicalSize) {
+  TempDir dir;
+  const std::string path = dir.File("a.png");
+  struct Case { int bits; bool interlace; bool colourTable; };
+  for (Case c : {Case{8, false, false}, Case{24, false, false}, Case{24, true, false},
+                 Case{8, true, true}}) {
+    SCOPED_TRACE(::testing::Message() << c.bits << " interlaced " << c.interlace);
+    Image source(45, 13, c.bits);
+    test::FillPattern(source.d);
+    if (c.colourTable) source.d.palette[7] = RgbQuad{9, 8, 7, 0}, source.d.Row(0)[7] = 7;
+    PngWriteOptions options;
+    options.interlace = c.interlace;
+    ASSERT_EQ(PngWrite(path, source.d, options), 0);
+    Image back;
+    PngInfo info;
+    ASSERT_EQ(Load(path, back, info), 0);
+    EXPECT_EQ(info.interlaced, c.interlace);
+    EXPECT_EQ(info.bitsPerPixel, c.colourTable ? 24 : c.bits);
+    if (c.colourTable)
+      EXPECT_EQ(back.d.Row(0)[3 * 7], 9);  // pixel (7, 0) holds index 7
+    else
+      EXPECT_EQ(test::MaxDiff(source.d, back.d), 0);
+    PngPhysical physical;
+    ASSERT_EQ(PngGetPhysical(path, physical), 0);
+    EXPECT_EQ(physical.x, kPngDefaultPixelsPerMetre);
+    EXPECT_DOUBLE_EQ(PngApplyResolution(physical, back.d), 300.02);
+  }
+  // One bit, the light entry first: written as two grey levels, inverted.
+  Image bilevel(19, 3, 1);
+  test::FillPattern(bilevel.d);
+  std::swap(bilevel.d.palette[0], bilevel.d.palette[1]);
+  ASSERT_EQ(PngWrite(path, bilevel.d, {{3780, 3780, kPngUnitMetre}}), 0);
+  Image back;
+  PngInfo info;
+  ASSERT_EQ(Load(path, back, info), 0);
+  for (int x = 0; x < 19; ++x)
+    EXPECT_EQ(back.d.Row(1)[x], (bilevel.d.Row(1)[x / 8] >> (7 - x % 8)) & 1 ? 0 : 255) << x;
+  PngPhysical physical;
+  ASSERT_EQ(PngGetPhysical(path, physical), 0);
+  EXPECT_EQ(physical.y, 3780u);
+  EXPECT_DOUBLE_EQ(PngApplyResolution({3780, 3780, kPngUnitNone}, back.d), 72);
+}
+
+// Writes a file with libpng itself; `row` fills one row of PNG bytes.
+void WritePng(const std::string& path, int width, int height, int depth, int type, bool interlace,
+              const std::function<void(int y, std::vector<uint8_t>& row)>& row,
+              const std::vector<png_color>& palette = {}) {
+  FILE* f = std::fopen(path.c_str(), "wb");
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  png_init_io(png, f);
+  png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), depth, type,
+               interlace ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+               PNG_FILTER_TYPE_DEFAULT);
+  if (!palette.empty()) png_set_PLTE(png, info, palette.data(), int(palette.size()));
+  png_write_info(png, info);
+  const int passes = png_set_interlace_handling(png);
+  std::vector<uint8_t> bytes(png_get_rowbytes(png, info));
+  for (int pass = 0; pass < passes; ++pass)
+    for (int y = 0; y < height; ++y) {
+      row(y, bytes);
+      png_write_row(png, bytes.data());
+    }
+  png_write_end(png, info);
+  png_destroy_write_struct(&png, &info);
+  std::fclose(f);
+}
+
+TEST(PngCodec, ReadsDeepPaletteAndAlphaFilesFromOtherWriters) {
+  TempDir dir;
+  const std::string path = dir.File("o.png");
+  Image image;
+  PngInfo info;
+  // Interlaced 16-bit grey: samples scale to 8 bits.
+  WritePng(path, 21, 11, 16, PNG_COLOR_TYPE_GRAY, true, [](int y, std::vector<uint8_t>& row) {
+    for (int x = 0; x < 21; ++x) row[2 * x] = row[2 * x + 1] = uint8_t(x * 12 + y);
+  });
+  ASSERT_EQ(Load(path, image, info), 0);
+  EXPECT_EQ(info.bitsPerSample, 16);
+  EXPECT_EQ(image.d.Row(5)[20], 245);
+  EXPECT_TRUE(image.d.imageType & kImageTypeGray);
+  // 4-bit palette: read as colour.
+  std::vector<png_color> palette(16);
+  palette[6] = png_color{200, 100, 50};
+  WritePng(path, 9, 2, 4, PNG_COLOR_TYPE_PALETTE, false,
+           [](int, std::vector<uint8_t>& row) { std::fill(row.begin(), row.end(), 0x66); },
+           palette);
+  Free(image.d);
+  ASSERT_EQ(Load(path, image, info), 0);
+  EXPECT_EQ(info.colourType, PNG_COLOR_TYPE_PALETTE);
+  EXPECT_EQ(std::vector<uint8_t>(image.d.Row(1) + 24, image.d.Row(1) + 27),
+            (std::vector<uint8_t>{50, 100, 200}));
+  // 16-bit colour with alpha: the alpha is dropped.
+  WritePng(path, 3, 2, 16, PNG_COLOR_TYPE_RGBA, false, [](int, std::vector<uint8_t>& row) {
+    for (int x = 0; x < 3; ++x)
+      for (int c = 0; c < 4; ++c) row[8 * x + 2 * c] = uint8_t(c == 3 ? 0 : 10 * (c + 1) + x);
+  });
+  Free(image.d);
+  ASSERT_EQ(Load(path, image, info), 0);
+  EXPECT_TRUE(info.hasAlpha);
+  EXPECT_EQ(info.samplesPerPixel, 4);
+  EXPECT_EQ(std::vector<uint8_t>(image.d.Row(0) + 6, image.d.Row(0) + 9),
+            (std::vector<uint8_t>{32, 22, 12}));
+}
+
+TEST(PngCodec, BadFilesFailWithItsCode) {
+  TempDir dir;
+  const std::string good = dir.File("good.png"), cut = dir.File("cut.png");
+  Image source(40, 30, 24);
+  test::FillPattern(source.d);
+  ASSERT_EQ(PngWrite(good, source.d), 0);
+  const size_t size = test::ReadBytes(good).size();
+  for (size_t keep : {size_t(4), size_t(30), size / 2, size - 5}) {
+    test::Truncate(good, cut, keep);
+    Image target(40, 30, 24);
+    EXPECT_EQ(PngRead(cut, target.d), status::kBadPng) << keep;
+  }
+  std::vector<uint8_t> corrupt = test::ReadBytes(good);
+  corrupt[size / 2] ^= 0x55;  // a flipped bit in the image data: its checksum fails
+  test::WriteBytes(cut, corrupt);
+  Image target(40, 30, 24);
+  EXPECT_EQ(PngRead(cut, target.d), status::kBadPng);
+  PngInfo info;
+  EXPECT_EQ(PngInformation(dir.File("none.png"), info), status::kFileNotFound);
+}
+
+}  // namespace
+}  // namespace veska
