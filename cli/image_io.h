@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "cli/arguments.h"
 #include "cli/command.h"
 #include "cli/values.h"
 
@@ -19,6 +20,9 @@ namespace veska::cli {
 // size; kExitFailure after reporting a failed load.
 int LoadInput(const Command& command, const std::string& path,
               const std::optional<SizeValue>& bifSize, AImage& image);
+// The same for commands whose only option is --bif-size: reads it, then
+// loads the first operand (kExitUsage for an unusable --bif-size).
+int LoadFirstOperand(const Command& command, const Arguments& args, AImage& image);
 // Saves `image` to `path` in the format of its extension: kExitOk, or
 // kExitFailure after reporting the failure.
 int SaveOutput(AImage& image, const std::string& path);

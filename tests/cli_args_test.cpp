@@ -144,5 +144,18 @@ TEST(CliConsoleLogTest, PlainLinesOutAndExactBytesToTheFile) {
   EXPECT_EQ(WithoutLineEnd("x\r\n"), "x\r\n");
 }
 
+TEST(CliHelpTest, EveryCommandListsItsOptions) {
+  ASSERT_GE(Commands().size(), 4u);
+  for (const Command* command : Commands()) {
+    EXPECT_EQ(FindCommand(command->name), command);
+    std::string help = CommandHelp(*command);
+    EXPECT_EQ(help.rfind(std::string("Usage: veska ") + command->name, 0), 0u) << help;
+    for (const OptionSpec& option : command->options)
+      EXPECT_NE(help.find(option.name), std::string::npos) << command->name << option.name;
+    EXPECT_NE(ProgramHelp().find(command->summary), std::string::npos);
+  }
+  EXPECT_EQ(FindCommand("rotate"), nullptr);
+}
+
 }  // namespace
 }  // namespace veska::cli
