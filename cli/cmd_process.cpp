@@ -94,10 +94,6 @@ int ApplyLuminance(AImage& image, Luminance mode, ProgressSink* progress) {
   return multi ? store.SetMultiChannel(show, progress) : store.SetSingleChannel(show, progress);
 }
 
-std::optional<PixelRect> ImageRect(const RectValue& rect) {
-  return PixelRect{rect.left, rect.top, rect.right, rect.bottom};
-}
-
 int RunProcess(const Command& command, const Arguments& args) {
   ProcessOptions options;
   std::string error;
@@ -124,7 +120,8 @@ int RunProcess(const Command& command, const Arguments& args) {
   SetCursorPairOnEveryPlane(input.Channels(), options.big, options.small);
   AImage output;
   std::optional<PixelRect> rect;
-  if (options.rect) rect = ImageRect(*options.rect);
+  if (options.rect) rect = PixelRect{options.rect->left, options.rect->top, options.rect->right,
+                                     options.rect->bottom};
   if (!ProcessImage(output, input, rect, kAllChannels, options.scanlines,
                     /*rebuildLuminance=*/true, progress != nullptr, progress))
     return kExitFailure;
