@@ -8,7 +8,11 @@
   X(kProcessCommand)      \
   X(kConvertCommand)      \
   X(kInfoCommand)         \
-  X(kBatchCommand)
+  X(kBatchCommand)        \
+  X(kRotateCommand)       \
+  X(kFlipCommand)         \
+  X(kResizeCommand)       \
+  X(kMixCommand)
 
 namespace veska::cli {
 

@@ -9,41 +9,24 @@
 #include "image/primary_plane.h"
 #include "image_fixtures.h"
 #include "imagelib/resample.h"
+#include "tools/sample_images.h"
 
 namespace veska {
 namespace {
 
-using fixtures::PixelFn;
 using fixtures::RecordingReporter;
-using fixtures::Rgb;
 
-// An image adopting a w x h buffer of `value`, its store built from the pixels.
-std::unique_ptr<AImage> Derived(int w, int h, int bpp, const PixelFn& value, bool multi) {
-  ImageDesc desc;
-  EXPECT_EQ(Allocate(desc, w, h, bpp), 0);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) SetPixelValue(desc, x, y, value(x, y));
-  auto image = std::make_unique<AImage>(desc);
-  image->SetGray(bpp == 8);
-  image->Channels().SetMultiChannelFlag(multi);
-  EXPECT_EQ(image->Channels().BuildLuminance(image->Desc(), false, false), 0);
+// Images in the state a load leaves them: pixels with their store built
+// (one plane per colour when `multi`), or 16-bit samples as primary data.
+std::unique_ptr<AImage> Derived(int w, int h, int bpp, const PixelFunction& value, bool multi) {
+  std::unique_ptr<AImage> image = MakeImage(w, h, bpp, value);
+  if (multi) {
+    EXPECT_EQ(image->Channels().SetMultiChannel(false), 0);
+  }
   return image;
 }
-
-// A grey image whose 16-bit samples are the primary data, as a 16-bit TIFF
-// loads: the pixels are plane 0's 8-bit rendition.
-std::unique_ptr<AImage> SixteenBit(int w, int h, const PixelFn& sample) {
-  ImageDesc desc;
-  EXPECT_EQ(Allocate(desc, w, h, 8), 0);
-  auto image = std::make_unique<AImage>(desc);
-  ChannelStore& store = image->Channels();
-  EXPECT_EQ(StartPrimaryPlane(store, *image->Desc(), w, h), 0);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) ImageRow(store.Plane(0)->Matrix(), y)[x] = uint16_t(sample(x, y));
-  FinishPrimaryPlane(store);
-  store.SetSixteenBit(true);
-  EXPECT_EQ(RenderWorkingBuffer(store, *image->Desc()), 0);
-  return image;
+std::unique_ptr<AImage> SixteenBit(int w, int h, const SampleFunction& sample) {
+  return MakeSampleImage(w, h, true, sample);
 }
 
 uint32_t Sample(const AImage& image, int plane, int x, int y) {
@@ -89,7 +72,7 @@ std::vector<uint32_t> Pixels(const AImage& image) {
 }
 
 uint32_t Colour(int x, int y) { return Rgb(20 * x + 1, 30 * y + 2, 7 * x + 11 * y); }
-uint32_t Wide(int x, int y) { return 1000 + 9000 * uint32_t(x) + 700 * uint32_t(y); }
+uint16_t Wide(int x, int y) { return uint16_t(1000 + 9000 * x + 700 * y); }
 
 TEST(AImageOps, RotationsPlaceTheTopLeftPixelAndRestoreTheImage) {
   // 5 x 2: an odd difference between width and height.
@@ -192,8 +175,8 @@ TEST(AImageOps, MixWeightsClipAndKeepSixteenBits) {
   ASSERT_TRUE(p->Mix(*s, 100, 100));
   EXPECT_EQ(Pixel(*p, 1, 1), Rgb(150, 150, 50));
 
-  auto a = SixteenBit(4, 3, [](int x, int) { return 40000u + uint32_t(x); });
-  auto b = SixteenBit(4, 3, [](int, int) { return 30000u; });
+  auto a = SixteenBit(4, 3, [](int x, int) { return uint16_t(40000 + x); });
+  auto b = SixteenBit(4, 3, [](int, int) { return uint16_t(30000); });
   ASSERT_TRUE(a->Mix(*b, 50, 50));
   EXPECT_EQ(Sample(*a, 0, 2, 1), 35001u);
   EXPECT_TRUE(a->Channels().SixteenBit());
@@ -207,7 +190,7 @@ TEST(AImageOps, MixWeightsClipAndKeepSixteenBits) {
   // its matrix; its pixels still pair with the primary's.
   auto turned = SixteenBit(5, 2, Wide);
   ASSERT_TRUE(turned->Rotate(2));
-  auto zero = SixteenBit(2, 5, [](int, int) { return 0u; });
+  auto zero = SixteenBit(2, 5, [](int, int) { return uint16_t(0); });
   ASSERT_TRUE(zero->Mix(*turned, 0, 100));
   for (int y = 0; y < 5; ++y)
     for (int x = 0; x < 2; ++x) ASSERT_EQ(Sample(*zero, 0, x, y), Sample(*turned, 0, x, y));
