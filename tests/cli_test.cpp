@@ -278,7 +278,7 @@ TEST_F(CliTest, UsageErrorsExitTwo) {
   WriteBif("raw.bif");
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
       {{}, "Usage: veska COMMAND"},
-      {{"rotate", "grey.png"}, "unknown command 'rotate'"},
+      {{"sharpen", "grey.png"}, "unknown command 'sharpen'"},
       {{"process", "grey.png", "o.png", "--big", "31"}, "missing --small"},
       {{"process", "grey.png", "o.png", "--big", "x", "--small", "3"}, "--big must be a whole"},
       {{"process", "grey.png", "o.png", "--big", "3", "--small", "31"},
