@@ -24,8 +24,8 @@ int RunResize(const Command& command, const Arguments& args) {
   const std::string& text = args.Operands()[2];
   const std::optional<SizeValue> size = ParseSize(text);
   if (!size || size->width < 1 || size->height < 1)
-    return UsageError(command,
-                      "the size must be WIDTHxHEIGHT with each from 1 to 65535, not '" + text + "'");
+    return UsageError(
+        command, "the size must be WIDTHxHEIGHT with each from 1 to 65535, not '" + text + "'");
   const int method = args.Has("--interpolate") ? kResizeInterpolate : kResizeReplicate;
   return RunImageOperation(command, args, [&](AImage& image) {
     return image.Resize(size->width, size->height, method);

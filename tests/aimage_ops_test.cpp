@@ -207,11 +207,12 @@ TEST(AImageOps, FailuresLeaveImageAndStoreAsTheyWere) {
   EXPECT_FALSE(image->Mix(*colour, 50, 50));
   EXPECT_FALSE(image->Mix(*small, 50, 50));
   EXPECT_FALSE(image->Rotate(3));
-  EXPECT_EQ(reporter.shown, (std::vector<std::string>{
-                                "Error -14: Insufficient memory for function ", "Error -1: Range error",
-                                "Error -26: Bits per pixel not supported",
-                                "Error -100: Cannot mix images that are different sizes",
-                                "Error -1: Range error"}));
+  EXPECT_EQ(reporter.shown,
+            (std::vector<std::string>{"Error -14: Insufficient memory for function ",
+                                      "Error -1: Range error",
+                                      "Error -26: Bits per pixel not supported",
+                                      "Error -100: Cannot mix images that are different sizes",
+                                      "Error -1: Range error"}));
   EXPECT_EQ(Pixels(*image), before);
   EXPECT_EQ(Sample(*image, 0, 5, 2), Wide(5, 2));
   EXPECT_TRUE(image->Width() == 6 && image->Channels().SixteenBit());

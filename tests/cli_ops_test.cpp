@@ -21,7 +21,9 @@ constexpr int kW = 57;  // an odd difference between width and height
 constexpr int kH = 52;
 
 uint32_t Grey(int x, int y) { return uint32_t(20 + 3 * x + y); }
-uint32_t Colour(int x, int y) { return Rgb(uint32_t(4 * x), uint32_t(250 - 2 * y), uint32_t(x + y)); }
+uint32_t Colour(int x, int y) {
+  return Rgb(uint32_t(4 * x), uint32_t(250 - 2 * y), uint32_t(x + y));
+}
 uint16_t Sample(int x, int y) { return uint16_t(1000 + 900 * x + 13 * y); }
 
 class CliOpsTest : public ::testing::Test {
