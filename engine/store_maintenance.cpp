@@ -11,8 +11,9 @@
 namespace veska {
 namespace {
 
-// The value of a plane's cell, 0 for a disabled plane, a plane without a
-// matrix, or a position outside its square.
+// The value of a plane's cell, 0 for a plane disabled other than for being
+// constant (a flat plane keeps its values), a plane without a matrix, or a
+// position outside its square.
 int64_t CellOrZero(const ChannelPlane* plane, int row, int column) {
   if (plane == nullptr || !plane->HasValues()) return 0;
   const LuminanceMatrix& m = plane->Matrix();

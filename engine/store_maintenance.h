@@ -19,7 +19,10 @@ void FlipStore(ChannelStore& store, bool columns);
 // clipped to the store's range (0..255, or 0..65535 for a 16-bit store) and
 // with values of the other depth rescaled first. When `other` has fewer planes
 // it is split into colour planes for the mix and made single-channel again
-// afterwards. Margins are refilled at the end. Returns 0.
+// afterwards. A plane the user disabled counts as 0; a plane disabled only
+// because it is constant (flat) takes part with its values, and a plane's
+// flat flag afterwards says whether its mixed values are constant. Margins
+// are refilled at the end. Returns 0.
 int MixStores(ChannelStore& store, ChannelStore& other, int weightA, int weightB);
 
 // Makes `to` a full copy of `from`: every plane's image area in a new matrix
