@@ -3,6 +3,7 @@
 #               (without a display: run the demo batch instead)
 #   make test   install, build twice (optimised, and with sanitizers), run every test
 #   make bench  build and run the speed benchmarks
+#   make fuzz   build the libFuzzer targets with clang and run each for 60 s
 
 RELEASE := build/release
 ASAN    := build/asan
@@ -39,6 +40,9 @@ bench: build
 
 demo: build
 	@scripts/run-demo $(RELEASE)
+
+fuzz: deps
+	@JOBS=$(JOBS) scripts/run-fuzz
 
 clean:
 	rm -rf build

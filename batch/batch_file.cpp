@@ -65,8 +65,9 @@ bool FileOpensForReading(const std::string& path) {
   return true;
 }
 
-// The first failing cursor check of an entry, or an empty text.
-std::string CursorProblem(int32_t big, int32_t small) {
+}  // namespace
+
+std::string CursorPairProblem(int32_t big, int32_t small) {
   char text[96];
   if (big <= small) {
     std::snprintf(text, sizeof text, "Big Cursor must be larger than Small Cursor '%d', '%d'",
@@ -82,8 +83,6 @@ std::string CursorProblem(int32_t big, int32_t small) {
   }
   return text;
 }
-
-}  // namespace
 
 FileOpenStatus CBatchFile::Open(const std::string& path) {
   Close();
@@ -173,7 +172,7 @@ bool CBatchFile::ValidateBatch(std::string* message) {
     } else if (!FileOpensForReading(entry_.inputName)) {
       // No text of its own: the message is the line feed and the line.
     } else {
-      problem = CursorProblem(entry_.bigCursor, entry_.smallCursor);
+      problem = CursorPairProblem(entry_.bigCursor, entry_.smallCursor);
       if (problem.empty()) continue;
     }
     *message = problem + "\n" + Line();

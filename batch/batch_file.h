@@ -32,6 +32,11 @@ constexpr int kBatchFormatError = 1;
 // cursors outside 1..kBatchMaxCursor.
 constexpr int32_t kBatchMaxCursor = 65535;
 
+// The first failing check of a cursor pair, in the order big > small, both
+// odd, both in 1..kBatchMaxCursor, as the message validation shows; an empty
+// text when the pair passes. The command line checks its pairs the same way.
+std::string CursorPairProblem(int32_t big, int32_t small);
+
 class CBatchFile {
  public:
   // Characters of one line; a longer physical line continues as a new line.

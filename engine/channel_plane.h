@@ -66,6 +66,9 @@ class ChannelPlane {
   int Side() const { return matrix_.side; }
 
   bool Enabled() const { return enabled_; }
+  // True when the matrix holds the channel's values: the plane is enabled, or
+  // it is disabled only because its values are constant.
+  bool HasValues() const { return enabled_ || flat_; }
   void SetEnabled(bool enabled) { enabled_ = enabled; }
   bool Flat() const { return flat_; }
   bool FullRange() const { return fullRange_; }

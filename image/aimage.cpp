@@ -6,15 +6,12 @@
 #include "imagelib/status.h"
 
 namespace veska {
-namespace {
 
-bool Failed(int code) {
+bool AImage::Failed(int code) {
   if (code == status::kOk) return false;
   ErrorReporter::Get().Report(code);
   return true;
 }
-
-}  // namespace
 
 AImage::AImage() = default;
 

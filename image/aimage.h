@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 #include "engine/channel_store.h"
@@ -45,6 +46,37 @@ class AImage {
   bool CreateFromPackedDib(uint8_t* block, size_t size,
                            std::optional<uint32_t> luminanceMode = std::nullopt);
 
+  // Image operations on the whole image. Each builds its result aside and
+  // then swaps it in: either it completes, the working buffer is replaced and
+  // the channel store follows (turned or flipped with the pixels, resampled,
+  // mixed or rebuilt), or it fails, reports the status and leaves buffer and
+  // store exactly as they were. A store holding primary 16-bit data (a 16-bit
+  // TIFF or ASCII file) keeps holding it, and the pixels are its rendition.
+
+  // 0 = a quarter turn clockwise, 1 = a half turn, 2 = a quarter turn
+  // counter-clockwise.
+  bool Rotate(int mode);
+  // 0 = mirror left to right, 1 = upside down.
+  bool Flip(int mode);
+  // New size in pixels (1 or more); method 1 interpolates, any other value
+  // replicates pixels. Primary 16-bit planes are resampled the same way.
+  bool Resize(int width, int height, int method);
+  // Mixes `secondary` into this image with whole-percent weights -100..100:
+  // subtracting when either weight is negative, adding otherwise. Both images
+  // must be grey or both colour (-26) and of one size (-100). Grey images mix
+  // their channel stores, so 16-bit samples keep their precision, and show
+  // the rendition of the result; colour images mix their pixels. The
+  // resolution becomes the secondary's. `secondary` may be this image.
+  bool Mix(AImage& secondary, int primaryWeight, int secondaryWeight);
+  // A colour image (24 bits, or 8 bits with a colour table) becomes an 8-bit
+  // grey image of its lightness; a grey image stays as it is.
+  bool ConvertToGrayscale();
+  // Every value v becomes 255 - v (primary 16-bit planes: 65535 - v).
+  bool MakeNegative();
+  // An 8-bit image becomes a 24-bit colour image through its colour table; a
+  // 24-bit image stays as it is.
+  bool ExpandTo24Bits();
+
   // Resolution in dots per inch (0 or less gives 72), also written to the
   // buffer's pixels-per-metre fields.
   void SetResolution(double dpi);
@@ -72,10 +104,31 @@ class AImage {
   void SetLoaded(bool loaded) { loaded_ = loaded; }
 
  private:
+  // Reports a failure through the error reporter; true when `code` is one.
+  static bool Failed(int code);
   // Copies the pixels of `source`'s rectangle into a new working buffer.
   int CopyPixels(ImageDesc& source, const std::optional<PixelRect>& rect);
   // Exchanges every field with `other` (used to copy an image onto itself).
   void SwapWith(AImage& other);
+  // Frees the working buffer and takes `fresh` in its place (leaving `fresh`
+  // empty), with this image's resolution; the object counts as loaded.
+  void AdoptBuffer(ImageDesc& fresh);
+  // Reports a failed operation, or takes its new buffer and the planes and
+  // flags of its new store in.
+  bool Replace(int code, ImageDesc& fresh, ChannelStore& store);
+  // The new buffer and store of an operation that changes values and maybe
+  // the size: primary planes are changed by `planes` and the pixels become
+  // their rendition; otherwise `pixels` fills a new buffer of width x height
+  // from the working buffer and the store is rebuilt from it.
+  int ChangeValues(int width, int height, const std::function<int(ChannelStore&)>& planes,
+                   const std::function<int(ImageDesc&)>& pixels, ImageDesc& fresh,
+                   ChannelStore& store);
+  // The parts of Mix for grey and for colour images: the mixed buffer and
+  // store, built aside.
+  int MixGrey(AImage& secondary, int primaryWeight, int secondaryWeight, ImageDesc& mixed,
+              ChannelStore& store);
+  int MixColour(AImage& secondary, int primaryWeight, int secondaryWeight, ImageDesc& mixed,
+                ChannelStore& store);
 
   ImageDesc desc_;
   ChannelStore channels_;

@@ -1,0 +1,40 @@
+#include "cli/image_io.h"
+
+#include "cli/bif_prompter.h"
+#include "cli/common_options.h"
+#include "cli/help.h"
+#include "image/aimage.h"
+#include "image/image_file.h"
+#include "imagelib/status.h"
+
+namespace veska::cli {
+
+int LoadInput(const Command& command, const std::string& path,
+              const std::optional<SizeValue>& bifSize, AImage& image) {
+  int format = -1;
+  // A file that cannot be detected is left to Load, which reports the cause.
+  if (!bifSize && DetectFormat(path, format) == status::kOk && format == kBif)
+    return UsageError(command, BifSizeHint(path));
+  BifSizePrompter prompter(bifSize);
+  PrompterScope scope(&prompter);
+  int status = Load(image, path);
+  if (status == status::kOk) return kExitOk;
+  ErrorReporter::Get().Report(status);
+  return kExitFailure;
+}
+
+int LoadFirstOperand(const Command& command, const Arguments& args, AImage& image) {
+  std::optional<SizeValue> bifSize;
+  std::string error;
+  if (!ReadBifSize(args, &bifSize, &error)) return UsageError(command, error);
+  return LoadInput(command, args.Operands()[0], bifSize, image);
+}
+
+int SaveOutput(AImage& image, const std::string& path) {
+  int status = Save(image, path);
+  if (status == status::kOk) return kExitOk;
+  ErrorReporter::Get().Report(status);
+  return kExitFailure;
+}
+
+}  // namespace veska::cli

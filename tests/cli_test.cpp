@@ -1,0 +1,329 @@
+// The `veska` program end to end: each case runs the built binary in a folder
+// of its own on small images written with the project's writers, and checks
+// exit status, stdout, stderr and the files left behind.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "engine/process.h"
+#include "image/aimage.h"
+#include "image/image_file.h"
+#include "tests/cli_runner.h"
+#include "tools/sample_images.h"
+
+namespace veska {
+namespace {
+
+namespace fs = std::filesystem;
+using testutil::CliRun;
+using testutil::ReadWholeFile;
+
+constexpr int kW = 56;
+constexpr int kH = 52;
+
+uint32_t GreyPixel(int x, int y) { return uint32_t(60 + 2 * x + y + int(8 * Noise(x, y))); }
+uint32_t ColourPixel(int x, int y) {
+  return Rgb(uint32_t(40 + 3 * x), uint32_t(200 - 2 * y), uint32_t(90 + int(20 * Noise(x, y))));
+}
+uint16_t Sample16(int x, int y) { return uint16_t(1000 + 37 * x + 11 * y); }
+int AsciiValue(int x, int y) { return (x * 7 + y * 13) % 1000; }
+uint8_t BifByte(int x, int y) { return uint8_t(x * 3 + y * 2); }
+
+template <typename F>
+std::pair<int, int> MinMax(F value) {
+  int lo = 1 << 30, hi = -1;
+  for (int y = 0; y < kH; ++y)
+    for (int x = 0; x < kW; ++x) {
+      lo = std::min(lo, int(value(x, y)));
+      hi = std::max(hi, int(value(x, y)));
+    }
+  return {lo, hi};
+}
+
+std::string ChannelLine(int index, std::pair<int, int> range) {
+  return "channel " + std::to_string(index) + ": min=" + std::to_string(range.first) +
+         " max=" + std::to_string(range.second) + "\n";
+}
+
+class CliTest : public ::testing::Test {
+ protected:
+  void SetUp() override { dir_ = testutil::FreshTestFolder("cli"); }
+
+  CliRun Veska(const std::vector<std::string>& args, bool merged = false) {
+    return testutil::RunProgram(VESKA_CLI, args, dir_, merged);
+  }
+  fs::path At(const std::string& name) const { return dir_ / name; }
+  void WriteText(const std::string& name, const std::string& text) {
+    std::ofstream(At(name), std::ios::binary) << text;
+  }
+  void SaveImage(const std::string& name, const std::unique_ptr<AImage>& image) {
+    ASSERT_NE(image, nullptr);
+    ASSERT_EQ(Save(*image, At(name).string()), 0) << name;
+  }
+  void WriteGrey(const std::string& name, int width = kW, int height = kH) {
+    SaveImage(name, MakeImage(width, height, 8, GreyPixel));
+  }
+  void WriteColour(const std::string& name, int width = kW, int height = kH) {
+    SaveImage(name, MakeImage(width, height, 24, ColourPixel));
+  }
+  void WriteBif(const std::string& name) {
+    std::string raw;
+    for (int y = 0; y < kH; ++y)
+      for (int x = 0; x < kW; ++x) raw += char(BifByte(x, y));
+    WriteText(name, raw);
+  }
+  // The image a file loads as, or nullptr.
+  std::unique_ptr<AImage> Loaded(const std::string& name) {
+    auto image = std::make_unique<AImage>();
+    if (Load(*image, At(name).string()) != 0) return nullptr;
+    return image;
+  }
+
+  fs::path dir_;
+};
+
+// The log of one successful entry, as printed on stdout.
+std::string EntryLog(const std::string& input, const std::string& output) {
+  return "Reading input file " + input + "\nProcessing " + input +
+         " completed successfully\n" + output + " saved successfully\n" +
+         std::string(28, '-') + "\n";
+}
+
+std::string Crlf2(std::string text) {
+  std::string bytes;
+  for (char c : text) bytes += c == '\n' ? std::string("\r\r\n") : std::string(1, c);
+  return bytes;
+}
+
+TEST_F(CliTest, BatchRunsEveryEntryAndLogs) {
+  WriteGrey("grey.png");
+  WriteColour("colour.bmp");
+  WriteText("jobs.btc", "; two jobs\r\ngrey.png, 31, 3, out1.png\r\n colour.bmp ,41,5,out2.bmp\n");
+  CliRun run = Veska({"batch", "jobs.btc", "--log", "run.log"});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  std::string expected = EntryLog("grey.png", "out1.png") + EntryLog("colour.bmp", "out2.bmp");
+  EXPECT_EQ(run.out, expected);
+  EXPECT_EQ(ReadWholeFile(At("run.log")), Crlf2(expected));
+  std::unique_ptr<AImage> out2 = Loaded("out2.bmp");
+  ASSERT_NE(out2, nullptr);
+  EXPECT_EQ(out2->Width(), kW);
+  EXPECT_EQ(out2->Desc()->BitsPerPixel(), 24);
+
+  // A batch without work: nothing printed, an empty log written, success.
+  WriteText("empty.btc", "; nothing to do\n\ngrey.png,31,3,never.png\n");
+  run = Veska({"batch", "empty.btc", "--log", "empty.log", "--quiet"});
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.out, "");
+  EXPECT_TRUE(fs::exists(At("empty.log")));
+  EXPECT_EQ(fs::file_size(At("empty.log")), 0u);
+  EXPECT_FALSE(fs::exists(At("never.png")));
+}
+
+TEST_F(CliTest, BatchStopsAtTheFirstFailedEntry) {
+  WriteGrey("grey.png");
+  SaveImage("small.png", MakeImage(49, kH, 8, GreyPixel));  // below the 50-pixel minimum
+  WriteText("jobs.btc", "grey.png,31,3,out1.png\nsmall.png,31,3,out2.png\ngrey.png,31,3,out3.png\n");
+  CliRun run = Veska({"batch", "jobs.btc", "--log", "run.log"}, /*merged=*/true);
+  EXPECT_EQ(run.exitCode, 1);
+  // The error reaches the output before the log line that ends the run.
+  std::string expected = EntryLog("grey.png", "out1.png") +
+                         "Error 2023: Image smaller than minimum dimensions size (50x50)\n"
+                         "Error reading input file small.png\n";
+  EXPECT_EQ(run.out, expected);
+  EXPECT_EQ(ReadWholeFile(At("run.log")),
+            Crlf2(EntryLog("grey.png", "out1.png") + "Error reading input file small.png\n"));
+  EXPECT_TRUE(fs::exists(At("out1.png")));
+  EXPECT_FALSE(fs::exists(At("out2.png")));
+  EXPECT_FALSE(fs::exists(At("out3.png")));
+
+  // A save into a folder that does not exist fails; the folder is not made.
+  WriteText("save.btc", "grey.png,31,3,nofolder/out.png\n");
+  run = Veska({"batch", "save.btc"});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.err, "Error -10: Cannot create file\n");
+  EXPECT_EQ(run.out, "Reading input file grey.png\nProcessing grey.png completed successfully\n"
+                     "Error saving nofolder/out.png\n");
+  EXPECT_FALSE(fs::exists(At("nofolder")));
+}
+
+TEST_F(CliTest, BatchFileRefusedBeforeAnythingRuns) {
+  WriteGrey("grey.png");
+  WriteText("jobs.btc", "grey.png,31,3,out1.png\ngrey.png,30,3,out2.png\n");
+  CliRun run = Veska({"batch", "jobs.btc", "--log", "run.log"});
+  EXPECT_EQ(run.exitCode, 2);
+  EXPECT_EQ(run.err, "'Cursor must be odd '30'\ngrey.png,30,3,out2.png'\n");
+  EXPECT_EQ(run.out, "");
+  EXPECT_FALSE(fs::exists(At("out1.png")));
+  EXPECT_FALSE(fs::exists(At("run.log")));
+
+  run = Veska({"batch", "missing.btc"});
+  EXPECT_EQ(run.exitCode, 2);
+  EXPECT_EQ(run.err, "Batch File 'missing.btc' does not exist\n");
+
+  fs::create_directory(At("folder.btc"));
+  run = Veska({"batch", "folder.btc"});
+  EXPECT_EQ(run.exitCode, 2);
+  EXPECT_NE(run.err.find("'folder.btc'"), std::string::npos) << run.err;
+
+  run = Veska({"batch", "jobs.btc", "--scanlines", "15"});
+  EXPECT_EQ(run.exitCode, 2);
+  EXPECT_NE(run.err.find("--scanlines must be a whole number from 16 to 40"), std::string::npos);
+}
+
+TEST_F(CliTest, BatchBifInputsNeedTheirSize) {
+  WriteBif("raw.bif");
+  WriteText("jobs.btc", "raw.bif,31,3,out.bmp\n");
+  CliRun run = Veska({"batch", "jobs.btc"});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.err.find("--bif-size WxH"), std::string::npos) << run.err;
+  EXPECT_EQ(run.out, "Error reading input file raw.bif\n");
+  run = Veska({"batch", "jobs.btc", "--bif-size", "56x52", "--scanlines", "16"});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.out, EntryLog("raw.bif", "out.bmp"));
+}
+
+TEST_F(CliTest, InfoOnEveryFormat) {
+  WriteGrey("grey.png");
+  CliRun run = Veska({"info", "grey.png"});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.out, "format: PNG\nwidth: 56\nheight: 52\nbits_per_pixel: 8\ngrayscale: yes\n"
+                     "from_indexed: no\ndpi: 72.00\nluminance: single\nsixteen_bit: no\n" +
+                         ChannelLine(0, MinMax(GreyPixel)));
+
+  SaveImage("s16.tif", MakeSampleImage(kW, kH, true, Sample16));
+  std::string text;
+  for (int y = 0; y < kH; ++y) {
+    for (int x = 0; x < kW; ++x) text += std::to_string(AsciiValue(x, y)) + "\t";
+    text += "\n";
+  }
+  WriteText("m.asc", text);
+  WriteBif("raw.bif");
+  WriteColour("colour.bmp");
+  WriteColour("colour.jpg");
+  WriteGrey("grey.pcx");
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+      {{"s16.tif"}, "sixteen_bit: yes\n" + ChannelLine(0, MinMax(Sample16))},
+      {{"m.asc"}, "sixteen_bit: no\n" + ChannelLine(0, MinMax(AsciiValue))},
+      {{"raw.bif", "--bif-size", "56x52"}, ChannelLine(0, MinMax(BifByte))},
+      {{"colour.bmp"}, "format: BMP\nwidth: 56\nheight: 52\nbits_per_pixel: 24\ngrayscale: no\n"},
+      {{"colour.jpg"}, "format: JPEG\n"},
+      {{"grey.pcx"}, "format: PCX\n"},
+  };
+  for (const auto& [args, part] : cases) {
+    std::vector<std::string> words = {"info"};
+    words.insert(words.end(), args.begin(), args.end());
+    run = Veska(words);
+    EXPECT_EQ(run.exitCode, 0) << args[0] << run.err;
+    EXPECT_NE(run.out.find(part), std::string::npos) << run.out;
+  }
+  run = Veska({"info", "nothing.png"});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.err, "Error -4: Filename not found\n");
+}
+
+TEST_F(CliTest, ProcessMatchesTheEngineWithAndWithoutRectangle) {
+  // Large enough that a rectangle's output still loads (50 x 50 at least).
+  WriteGrey("grey.png", 96, 64);
+  WriteColour("colour.bmp", 96, 64);
+  struct Case {
+    std::string input;
+    std::vector<std::string> options;
+    std::optional<PixelRect> rect;
+    bool multi;
+    uint16_t scanlines;
+  };
+  const std::vector<Case> cases = {
+      {"grey.png", {}, std::nullopt, false, 16},
+      {"grey.png", {"--rect", "10,6,69,59", "--scanlines", "8"}, PixelRect{10, 6, 69, 59}, false, 8},
+      {"colour.bmp", {}, std::nullopt, false, 16},
+      {"colour.bmp", {"--luminance", "multi", "--rect=20,0,95,63"}, PixelRect{20, 0, 95, 63}, true,
+       16},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = {"process", c.input, "out.bmp", "--big", "21", "--small", "3"};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    CliRun run = Veska(args);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out + run.err, "");
+    std::unique_ptr<AImage> cli = Loaded("out.bmp");
+    ASSERT_NE(cli, nullptr);
+
+    // The same run in this process.
+    std::unique_ptr<AImage> input = Loaded(c.input);
+    ASSERT_NE(input, nullptr);
+    if (c.multi) {
+      ASSERT_EQ(input->Channels().SetMultiChannel(false), 0);
+    }
+    for (int i = 0; i < input->Channels().PlaneCount(); ++i) input->Channels().SetCursors(i, 3, 21);
+    AImage expected;
+    ASSERT_TRUE(ProcessImage(expected, *input, c.rect, kAllChannels, c.scanlines, true, false));
+    ASSERT_EQ(cli->Width(), expected.Width());
+    ASSERT_EQ(cli->Height(), expected.Height());
+    ASSERT_EQ(cli->Desc()->BitsPerPixel(), expected.Desc()->BitsPerPixel());
+    for (int y = 0; y < cli->Height(); ++y)
+      ASSERT_EQ(0, std::memcmp(cli->Desc()->Row(y), expected.Desc()->Row(y),
+                               size_t(cli->Width()) * size_t(cli->Desc()->BitsPerPixel() / 8)))
+          << c.input << " row " << y;
+  }
+}
+
+TEST_F(CliTest, UsageErrorsExitTwo) {
+  WriteGrey("grey.png");
+  WriteBif("raw.bif");
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+      {{}, "Usage: veska COMMAND"},
+      {{"sharpen", "grey.png"}, "unknown command 'sharpen'"},
+      {{"process", "grey.png", "o.png", "--big", "31"}, "missing --small"},
+      {{"process", "grey.png", "o.png", "--big", "x", "--small", "3"}, "--big must be a whole"},
+      {{"process", "grey.png", "o.png", "--big", "3", "--small", "31"},
+       "Big Cursor must be larger than Small Cursor '3', '31'"},
+      {{"process", "grey.png", "o.png", "--big", "31", "--small", "4"}, "Cursor must be odd '4'"},
+      {{"process", "grey.png", "o.png", "--big", "31", "--small", "3", "--rect", "0,0,56,10"},
+       "--rect must lie inside the 56x52 image"},
+      {{"process", "grey.png", "o.png", "--big", "31", "--small", "3", "--scanlines", "41"},
+       "--scanlines must be a whole number from 1 to 40"},
+      {{"process", "grey.png", "o.png", "--big", "31", "--small", "3", "--luminance", "rgb"},
+       "--luminance must be"},
+      {{"process", "raw.bif", "o.png", "--big", "31", "--small", "3"}, "--bif-size WxH"},
+      {{"convert", "raw.bif", "o.png", "--bif-size", "56"}, "--bif-size must be"},
+      {{"convert", "grey.png"}, "missing operand"},
+      {{"info", "grey.png", "--frobnicate"}, "unknown option '--frobnicate'"},
+  };
+  for (const auto& [args, message] : cases) {
+    CliRun run = Veska(args);
+    EXPECT_EQ(run.exitCode, 2) << message;
+    EXPECT_NE(run.err.find(message), std::string::npos) << run.err;
+  }
+  EXPECT_FALSE(fs::exists(At("o.png")));
+
+  for (const char* command : {"process", "convert", "info", "batch"}) {
+    CliRun run = Veska({command, "--help"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out.rfind(std::string("Usage: veska ") + command, 0), 0u) << run.out;
+  }
+  CliRun run = Veska({"--version"});
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.out.rfind("veska ", 0), 0u);
+}
+
+TEST_F(CliTest, ConvertKeepsSixteenBitSamples) {
+  SaveImage("s16.tif", MakeSampleImage(kW, kH, true, Sample16));
+  CliRun run = Veska({"convert", "s16.tif", "copy.TIF"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  std::unique_ptr<AImage> copy = Loaded("copy.TIF");
+  ASSERT_NE(copy, nullptr);
+  EXPECT_TRUE(copy->Channels().SixteenBit());
+  EXPECT_EQ(copy->Channels().Plane(0)->Max(), MinMax(Sample16).second);
+  run = Veska({"convert", "s16.tif", "copy.jpeg"});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.err, "Error -11: Unknown file format\n");
+}
+
+}  // namespace
+}  // namespace veska

@@ -1,0 +1,342 @@
+#include "image/image_file.h"
+
+#include <gtest/gtest.h>
+#include <png.h>
+#include <sys/stat.h>
+#include <tiffio.h>
+
+#include <cstdio>
+#include <string>
+
+#include "image/file_facts.h"
+#include "image_file_support.h"
+#include "imagelib/bmp_codec.h"
+#include "imagelib/jpeg_codec.h"
+#include "imagelib/pcx_codec.h"
+#include "imagelib/png_codec.h"
+#include "imagelib/safe_file.h"
+#include "imagelib/status.h"
+#include "imagelib/tiff_codec.h"
+
+namespace veska {
+namespace {
+
+using fixtures::Rgb;
+using test::MakeImage;
+using test::TempDir;
+
+uint32_t Grey(int x, int y) { return uint32_t((x * 5 + y * 3) % 256); }
+uint32_t Colour(int x, int y) { return Rgb(x * 4 % 256, y * 4 % 256, (x + y) * 2 % 256); }
+
+// Bits per sample and compression of a TIFF file, as "bits/compression".
+std::string TiffLayout(const std::string& path) {
+  TIFF* tif = TIFFOpen(path.c_str(), "r");
+  uint16_t bits = 0, compression = 0;
+  TIFFGetField(tif, TIFFTAG_BITSPERSAMPLE, &bits);
+  TIFFGetField(tif, TIFFTAG_COMPRESSION, &compression);
+  TIFFClose(tif);
+  return std::to_string(bits) + "/" + std::to_string(compression);
+}
+
+TEST(FileFormat, ExtensionChoosesTheFormatAfterTheFileIsFound) {
+  TempDir dir;
+  const std::string jpg = dir.File("photo.JPG");
+  {
+    auto image = MakeImage(60, 50, 24, Colour);
+    ASSERT_EQ(Save(*image, dir.File("photo.jpg")), 0);
+    std::rename(dir.File("photo.jpg").c_str(), jpg.c_str());
+  }
+  int format = -1;
+  EXPECT_EQ(DetectFormat(jpg, format), 0);
+  EXPECT_EQ(format, kJpeg);
+  AImage loaded;
+  EXPECT_EQ(Load(loaded, jpg, &format), 0);
+  EXPECT_EQ(loaded.FormatIndex(), kJpeg);
+
+  std::filesystem::copy_file(jpg, dir.File("photo.jpeg"));
+  EXPECT_EQ(DetectFormat(dir.File("photo.jpeg"), format), status::kUnknownFormat);
+  EXPECT_EQ(FormatFromName("a.tiff", format), status::kUnknownFormat);
+  EXPECT_EQ(FormatFromName("/x.bif/name", format), status::kUnknownFormat);
+  EXPECT_EQ(FormatFromName("/x/name.Asc", format), 0);
+  EXPECT_EQ(format, kAscii);
+  // Missing files and things that are not files are "not found" whatever their name.
+  EXPECT_EQ(DetectFormat(dir.File("missing.jpeg"), format), status::kFileNotFound);
+  EXPECT_EQ(DetectFormat(dir.File("missing.bmp"), format), status::kFileNotFound);
+  std::filesystem::create_directory(dir.File("folder.bmp"));
+  EXPECT_EQ(DetectFormat(dir.File("folder.bmp"), format), status::kFileNotFound);
+  EXPECT_FALSE(Probe(dir.File("folder.bmp")));
+  EXPECT_TRUE(Probe(jpg));
+  EXPECT_EQ(Load(loaded, dir.File("missing.bmp")), status::kFileNotFound);
+  EXPECT_TRUE(loaded.Loaded());  // a load that fails before the checks keeps the image
+}
+
+TEST(FileFormat, LoadLimitsInTheirOrderBeforeAnyAllocation) {
+  FileFacts f{{16384, 16384, 8, 1, 8}};
+  EXPECT_EQ(CheckLoadLimits(f), 0);
+  f.width = 16385;
+  EXPECT_EQ(CheckLoadLimits(f), status::kMaxSize);
+  f.bitsPerSample = 3;
+  EXPECT_EQ(CheckLoadLimits(f), status::kBitsPerSample);
+  f.samplesPerPixel = 4;
+  EXPECT_EQ(CheckLoadLimits(f), status::kSamplesPerPixel);
+  f.bitsPerPixel = 16;
+  EXPECT_EQ(CheckLoadLimits(f), status::kBitsPerPixel);
+  f.height = 0;
+  EXPECT_EQ(CheckLoadLimits(f), status::kBelowMinimumSize);
+  f = FileFacts{{50, 50, 17, 1, 8}};
+  EXPECT_EQ(CheckLoadLimits(f), status::kBitsPerSample);
+  f = FileFacts{{50, 50, 17, 3, 24}};  // any depth above 3 for 24 bits per pixel
+  EXPECT_EQ(CheckLoadLimits(f), 0);
+
+  TempDir dir;
+  const auto keep = MakeImage(50, 50, 8, Grey);
+  ASSERT_EQ(Save(*MakeImage(49, 200, 8, Grey), dir.File("small.bmp")), 0);
+  EXPECT_EQ(Load(*keep, dir.File("small.bmp")), status::kBelowMinimumSize);
+  test::Image wide(16385, 50, 8);  // too wide for a channel store, so no image object
+  ASSERT_EQ(PngWrite(dir.File("wide.png"), wide.d), 0);
+  EXPECT_EQ(Load(*keep, dir.File("wide.png")), status::kMaxSize);
+  // A failure of the checks leaves the object as it was.
+  EXPECT_TRUE(keep->Loaded());
+  EXPECT_EQ(keep->Width(), 50);
+}
+
+TEST(FileFormat, RoundTripsThroughEveryWriter) {
+  TempDir dir;
+  struct Case {
+    const char* name;
+    int bits;
+    int tolerance;
+  };
+  for (const Case c : {Case{"a.jpg", 8, 2}, Case{"a.jpg", 24, 6}, Case{"a.tif", 8, 0},
+                       Case{"a.tif", 24, 0}, Case{"a.png", 8, 0}, Case{"a.png", 24, 0},
+                       Case{"a.bmp", 8, 0}, Case{"a.bmp", 24, 0}, Case{"a.bif", 8, 0},
+                       Case{"a.pcx", 8, 0}, Case{"a.asc", 8, 0}}) {
+    SCOPED_TRACE(::testing::Message() << c.name << " " << c.bits);
+    auto source = MakeImage(64, 52, c.bits, c.bits == 8 ? Grey : Colour);
+    source->SetResolution(150);
+    const std::string path = dir.File(c.name);
+    test::BifAnswer answer(64, 52);
+    ASSERT_EQ(Save(*source, path), 0);
+    AImage back;
+    int format = -1;
+    ASSERT_EQ(Load(back, path, &format), 0);
+    EXPECT_EQ(back.FormatIndex(), format);
+    EXPECT_EQ(back.Width(), 64);
+    EXPECT_EQ(back.Height(), 52);
+    EXPECT_EQ(back.Desc()->BitsPerPixel(), c.bits);
+    EXPECT_EQ(back.IsGray(), c.bits == 8 ? 1u : 0u);
+    // An 8-bit BMP lists its colours, which marks it as indexed even when grey.
+    EXPECT_EQ(back.FromIndexed(), format == kBmp && c.bits == 8);
+    EXPECT_LE(test::MaxDiff(*source->Desc(), *back.Desc()), c.tolerance);
+    const bool keepsResolution = format != kBif && format != kPcx && format != kAscii;
+    EXPECT_NEAR(back.Dpi(), keepsResolution ? 150 : 72, 0.05);
+    EXPECT_GT(back.Channels().PlaneCount(), 0);
+    EXPECT_TRUE(dir.Clean());
+  }
+}
+
+TEST(FileFormat, ResolutionFromEachUnit) {
+  TempDir dir;
+  auto image = MakeImage(50, 50, 8, Grey);
+  AImage back;
+  JpegWriteOptions perCm;
+  perCm.densityUnit = kJpegDensityPerCm;
+  perCm.xDensity = perCm.yDensity = 118;
+  ASSERT_EQ(JpegWrite(dir.File("a.jpg"), *image->Desc(), perCm), 0);
+  ASSERT_EQ(Load(back, dir.File("a.jpg")), 0);
+  EXPECT_NEAR(back.Dpi(), 299.72, 1e-9);
+
+  ASSERT_EQ(TiffWrite(dir.File("a.tif"), *image->Desc(),
+                      {kTiffPackBits, {118, 118, kTiffUnitCentimetre}}),
+            0);
+  ASSERT_EQ(Load(back, dir.File("a.tif")), 0);
+  EXPECT_NEAR(back.Dpi(), 299.72, 1e-9);
+  ASSERT_EQ(TiffWrite(dir.File("a.tif"), *image->Desc(), {kTiffPackBits, {300, 300, kTiffUnitNone}}),
+            0);
+  ASSERT_EQ(Load(back, dir.File("a.tif")), 0);
+  EXPECT_EQ(back.Dpi(), 72);
+
+  // A resolution no header could carry is no resolution.
+  test::WriteSampleTiff(dir.File("b.tif"), 50, 50, 8, 1, PHOTOMETRIC_MINISBLACK, COMPRESSION_NONE,
+                        "w", [](int, int) { return 0u; });
+  TIFF* tif = TIFFOpen(dir.File("b.tif").c_str(), "r+");
+  TIFFSetField(tif, TIFFTAG_XRESOLUTION, 1e30f);
+  TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
+  TIFFRewriteDirectory(tif);
+  TIFFClose(tif);
+  ASSERT_EQ(Load(back, dir.File("b.tif")), 0);
+  EXPECT_EQ(back.Dpi(), 72);
+
+  ASSERT_EQ(PngWrite(dir.File("a.png"), *image->Desc()), 0);  // default 11812 per metre
+  ASSERT_EQ(Load(back, dir.File("a.png")), 0);
+  EXPECT_NEAR(back.Dpi(), 300.02, 1e-9);
+  ASSERT_EQ(PngWrite(dir.File("a.png"), *image->Desc(), {{3, 3, kPngUnitNone}}), 0);
+  ASSERT_EQ(Load(back, dir.File("a.png")), 0);
+  EXPECT_EQ(back.Dpi(), 72);  // an aspect ratio is no resolution
+}
+
+TEST(FileFormat, TiffSixteenBitGreyKeepsEverySample) {
+  TempDir dir;
+  const std::string path = dir.File("deep.tif");
+  // Big-endian and LZW-coded: libtiff decodes, whatever the layout.
+  test::WriteSampleTiff(path, 60, 55, 16, 1, PHOTOMETRIC_MINISBLACK, COMPRESSION_LZW, "wb",
+                        [](int x, int y) { return uint32_t(1000 + x * 700 + y * 13); });
+  AImage image;
+  ASSERT_EQ(Load(image, path), 0);
+  const ChannelStore& store = image.Channels();
+  EXPECT_TRUE(store.SixteenBit());
+  EXPECT_FALSE(store.Derived());
+  EXPECT_EQ(image.IsGray(), 1u);
+  EXPECT_EQ(image.Desc()->BitsPerPixel(), 8);
+  EXPECT_EQ(test::PlaneSample(image, 59, 54), 1000 + 59 * 700 + 54 * 13);
+  EXPECT_EQ(test::PlaneSample(image, 3, 2), 1000 + 3 * 700 + 2 * 13);
+  // Shown stretched from min..max to 0..255.
+  EXPECT_EQ(GetPixelValue(*image.Desc(), 0, 0), 0u);
+  EXPECT_EQ(GetPixelValue(*image.Desc(), 59, 54), 255u);
+
+  const std::string saved = dir.File("saved.tif");
+  ASSERT_EQ(Save(image, saved), 0);
+  EXPECT_EQ(TiffLayout(saved), "16/1");  // uncompressed
+  AImage back;
+  ASSERT_EQ(Load(back, saved), 0);
+  for (int y = 0; y < 55; ++y)
+    for (int x = 0; x < 60; ++x) ASSERT_EQ(test::PlaneSample(back, x, y), test::PlaneSample(image, x, y));
+
+  // Once processed the store is 8-bit again: the image saves as 8-bit PackBits.
+  image.Channels().SetSixteenBit(false);
+  ASSERT_EQ(Save(image, saved), 0);
+  EXPECT_EQ(TiffLayout(saved), "8/32773");  // PackBits
+}
+
+TEST(FileFormat, TiffWhiteIsZeroShowsInvertedAtEitherDepth) {
+  TempDir dir;
+  const std::string shallow = dir.File("white8.tif"), deep = dir.File("white16.tif");
+  test::WriteSampleTiff(shallow, 50, 50, 8, 1, PHOTOMETRIC_MINISWHITE, COMPRESSION_NONE, "w",
+                        [](int x, int) { return uint32_t(x * 5); });
+  test::WriteSampleTiff(deep, 50, 50, 16, 1, PHOTOMETRIC_MINISWHITE, COMPRESSION_NONE, "wl",
+                        [](int x, int) { return uint32_t(x * 1000); });
+  AImage image;
+  ASSERT_EQ(Load(image, shallow), 0);
+  EXPECT_EQ(GetPixelValue(*image.Desc(), 10, 3), 255u - 50);
+  EXPECT_EQ(image.IsGray(), 1u);
+
+  ASSERT_EQ(Load(image, deep), 0);
+  EXPECT_EQ(test::PlaneSample(image, 10, 3), 65535 - 10000);
+  EXPECT_EQ(GetPixelValue(*image.Desc(), 0, 0), 255u);  // white-is-zero 0 is white
+  EXPECT_EQ(GetPixelValue(*image.Desc(), 49, 0), 0u);
+  // Saved as 16-bit black-is-zero, it looks the way it was shown.
+  ASSERT_EQ(Save(image, dir.File("saved.tif")), 0);
+  AImage back;
+  ASSERT_EQ(Load(back, dir.File("saved.tif")), 0);
+  EXPECT_EQ(test::MaxDiff(*image.Desc(), *back.Desc()), 0);
+  EXPECT_EQ(test::PlaneSample(back, 10, 3), 65535 - 10000);
+}
+
+TEST(FileFormat, RefusedDepthsAndLayouts) {
+  TempDir dir;
+  auto keep = MakeImage(50, 50, 8, Grey);
+  const std::string rgb16 = dir.File("rgb16.tif");
+  test::WriteSampleTiff(rgb16, 50, 50, 16, 3, PHOTOMETRIC_RGB, COMPRESSION_NONE, "w",
+                        [](int x, int y) { return uint32_t(x * y); });
+  EXPECT_EQ(Load(*keep, rgb16), status::kColour16BitTiff);
+  EXPECT_FALSE(keep->Loaded());  // the checks passed: the object was freed
+
+  // A palette PNG, written by libpng itself.
+  const std::string palette = dir.File("palette.png");
+  FILE* f = std::fopen(palette.c_str(), "wb");
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  png_init_io(png, f);
+  png_set_IHDR(png, info, 50, 50, 8, PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_color colours[2] = {{255, 0, 0}, {0, 0, 255}};
+  png_set_PLTE(png, info, colours, 2);
+  png_write_info(png, info);
+  std::vector<uint8_t> row(50, 1);
+  for (int y = 0; y < 50; ++y) png_write_row(png, row.data());
+  png_write_end(png, nullptr);
+  png_destroy_write_struct(&png, &info);
+  std::fclose(f);
+  keep = MakeImage(50, 50, 8, Grey);
+  EXPECT_EQ(Load(*keep, palette), status::kBitsPerPixel);
+  EXPECT_TRUE(keep->Loaded());
+
+  auto colour = MakeImage(50, 50, 24, Colour);
+  EXPECT_EQ(Save(*colour, dir.File("c.bif")), status::kBitsPerPixel);
+  EXPECT_EQ(Save(*colour, dir.File("c.pcx")), status::kBitsPerPixel);
+  EXPECT_EQ(Save(*colour, dir.File("c.gif")), status::kUnknownFormat);
+  EXPECT_FALSE(std::filesystem::exists(dir.File("c.bif")));
+  EXPECT_TRUE(dir.Clean());
+}
+
+// An 8-bit image whose colour table is not a grey ramp.
+std::unique_ptr<AImage> Indexed() {
+  auto image = MakeImage(60, 50, 8, [](int x, int y) { return uint32_t((x + y) % 4); });
+  ImageDesc& d = *image->Desc();
+  d.palette[0] = RgbQuad{0, 0, 200, 0};
+  d.palette[1] = RgbQuad{0, 200, 0, 0};
+  d.palette[2] = RgbQuad{200, 0, 0, 0};
+  d.palette[3] = RgbQuad{50, 60, 70, 0};
+  d.imageType = 0;
+  return image;
+}
+
+TEST(FileFormat, IndexedFilesBecomeColourImages) {
+  TempDir dir;
+  auto source = Indexed();
+  for (const char* name : {"i.bmp", "i.tif", "i.pcx"}) {
+    SCOPED_TRACE(name);
+    ASSERT_EQ(Save(*source, dir.File(name)), 0);
+    AImage image;
+    ASSERT_EQ(Load(image, dir.File(name)), 0);
+    EXPECT_EQ(image.Desc()->BitsPerPixel(), 24);
+    EXPECT_EQ(image.IsGray(), 0u);
+    EXPECT_TRUE(image.FromIndexed());
+    EXPECT_EQ(GetPixelValue(*image.Desc(), 2, 0), Rgb(0, 0, 200));  // blue, green, red stored
+    EXPECT_EQ(GetPixelValue(*image.Desc(), 3, 0), Rgb(70, 60, 50));
+    EXPECT_EQ(image.Channels().PlaneCount(), 1);
+  }
+}
+
+// Each writer, stopped by a full disk, leaves neither a partial file nor a
+// changed original.
+TEST(FileFormat, FailedSaveLeavesNoPartialFileAndTheOriginalUntouched) {
+  TempDir dir;
+  auto grey = MakeImage(64, 50, 8, Grey);
+  test::BifAnswer answer(64, 50);
+  for (const char* name : {"f.jpg", "f.tif", "f.png", "f.bmp", "f.bif", "f.pcx", "f.asc"}) {
+    SCOPED_TRACE(name);
+    const std::string path = dir.File(name), fresh = dir.File(std::string("new-") + name);
+    test::WriteBytes(path, {'o', 'l', 'd'});
+    SafeFile::SetWriteLimitForTesting(100);
+    const int rc = Save(*grey, path);
+    const int rcNew = Save(*grey, fresh);
+    SafeFile::SetWriteLimitForTesting(-1);
+    const int expected = std::string(name) == "f.asc" ? status::kCouldNotWrite : status::kDiskFull;
+    EXPECT_EQ(rc, expected);
+    EXPECT_EQ(rcNew, expected);
+    EXPECT_EQ(test::ReadBytes(path), (std::vector<uint8_t>{'o', 'l', 'd'}));
+    EXPECT_FALSE(std::filesystem::exists(fresh));
+    EXPECT_TRUE(dir.Clean());
+  }
+  EXPECT_EQ(Save(*grey, dir.File("no/such/folder.bmp")), status::kCannotCreate);
+}
+
+TEST(FileFormat, NewFilesGetTheUmaskModeAndReplacedOnesKeepTheirs) {
+  TempDir dir;
+  auto grey = MakeImage(50, 50, 8, Grey);
+  const mode_t old = umask(027);
+  const std::string path = dir.File("m.bif");
+  EXPECT_EQ(Save(*grey, path), 0);
+  struct stat st;
+  stat(path.c_str(), &st);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+  chmod(path.c_str(), 0604);
+  EXPECT_EQ(Save(*grey, path), 0);
+  stat(path.c_str(), &st);
+  EXPECT_EQ(st.st_mode & 0777, 0604u);
+  umask(old);
+}
+
+}  // namespace
+}  // namespace veska
