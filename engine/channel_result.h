@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "engine/aligned_array.h"
+#include "imagelib/aligned_array.h"
 
 namespace veska {
 

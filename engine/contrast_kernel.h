@@ -17,7 +17,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "engine/aligned_array.h"
+#include "imagelib/aligned_array.h"
 #include "engine/band_schedule.h"
 #include "engine/luminance_matrix.h"
 #include "engine/progress.h"

@@ -1,5 +1,7 @@
 #include "engine/luminance_matrix.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <new>
 
 namespace veska {
@@ -22,24 +24,21 @@ bool LuminanceMatrix::Allocate(int width, int height) {
     rowOffset = kMatrixMargin;
     colOffset = int16_t((height - width) / 2 + kMatrixMargin);
   }
-  rows = new (std::nothrow) uint16_t*[side]();
-  if (rows == nullptr) return false;
-  for (int r = 0; r < side; ++r) {
-    rows[r] = new (std::nothrow) uint16_t[side]();
-    if (rows[r] == nullptr) {
-      Free();
-      return false;
-    }
+  const std::size_t S = std::size_t(side);
+  rows = new (std::nothrow) uint16_t*[S];
+  if (rows == nullptr || !cells.Allocate(S * S)) {
+    Free();
+    return false;
   }
+  std::fill(cells.data(), cells.data() + S * S, uint16_t{0});
+  for (std::size_t r = 0; r < S; ++r) rows[r] = cells.data() + r * S;
   return true;
 }
 
 void LuminanceMatrix::Free() {
-  if (rows != nullptr) {
-    for (int r = 0; r < side; ++r) delete[] rows[r];
-    delete[] rows;
-    rows = nullptr;
-  }
+  delete[] rows;
+  rows = nullptr;
+  cells.Reset();
 }
 
 void LuminanceMatrix::MirrorMargins() {

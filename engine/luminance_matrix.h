@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "imagelib/aligned_array.h"
+
 namespace veska {
 
 // Width and height of a matrix's image area may not exceed this.
@@ -14,7 +16,7 @@ constexpr int kMaxMatrixImageSide = 16384;
 constexpr int kMatrixMargin = 10;
 
 struct LuminanceMatrix {
-  uint16_t** rows = nullptr;  // S row pointers, each row S values
+  uint16_t** rows = nullptr;  // S row pointers, each row S values, into `cells`
   uint16_t h = 0;             // image-area height
   uint16_t w = 0;             // image-area width
   int16_t side = 0;           // S = max(w, h) + 20
@@ -42,6 +44,11 @@ struct LuminanceMatrix {
   void Set(int column, int row, uint16_t value) { rows[row][column] = value; }
   uint16_t Get(int column, int row) const { return rows[row][column]; }
   bool HasRows() const { return rows != nullptr; }
+
+ private:
+  // All S x S cells in one block from the block cache: a matrix freed by one
+  // step is reused by the next one's, instead of fresh memory being mapped.
+  AlignedArray<uint16_t> cells;
 };
 
 }  // namespace veska

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <new>
 
+#include "imagelib/block_cache.h"
 #include "imagelib/status.h"
 
 namespace veska {
@@ -70,8 +71,12 @@ int Allocate(ImageDesc& desc, int width, int height, int bitsPerPixel) {
   const size_t tableBytes = sizeof(BitmapInfoHeader) + 4 * size_t(colours);
   const size_t pixelBytes = size_t(stride) * size_t(height);
   if (uint64_t(stride) * uint64_t(height) > 0xFFFFFFFFull) return status::kNoMemory;
-  void* block = std::calloc(1, tableBytes + pixelBytes);
+  // Image buffers come from the block cache, so that a run which frees one
+  // image and allocates the next reuses memory that is already mapped.
+  std::size_t capacity = 0;
+  void* block = AcquireBlock(tableBytes + pixelBytes, &capacity);
   if (block == nullptr) return status::kNoMemory;
+  std::memset(block, 0, tableBytes + pixelBytes);
 
   auto* header = static_cast<BitmapInfoHeader*>(block);
   header->size = sizeof(BitmapInfoHeader);
@@ -84,6 +89,7 @@ int Allocate(ImageDesc& desc, int width, int height, int bitsPerPixel) {
   header->clrUsed = header->clrImportant = uint32_t(colours);
 
   desc.header = header;
+  desc.blockBytes = capacity;
   desc.colours = colours;
   desc.palette = reinterpret_cast<RgbQuad*>(static_cast<uint8_t*>(block) + sizeof(BitmapInfoHeader));
   desc.pixels = static_cast<uint8_t*>(block) + tableBytes;
@@ -100,7 +106,7 @@ int AllocateOneBlock(ImageDesc& desc, int width, int height, int bitsPerPixel) {
 }
 
 int Free(ImageDesc& desc) {
-  if (desc.header != nullptr) std::free(desc.header);
+  if (desc.header != nullptr) ReleaseBlock(desc.header, desc.blockBytes);
   desc = ImageDesc{};
   return status::kOk;
 }

@@ -54,6 +54,7 @@ struct ImageDesc {
   uint32_t imageType = 0;     // kImageTypeGray
   BitmapInfoHeader* header = nullptr;  // start of the owned block
   void* bitmap = nullptr;     // always null: pixels share the header's block
+  std::size_t blockBytes = 0; // capacity of the owned block, to give it back
 
   int Width() const { return header ? header->width : 0; }
   int Height() const { return header ? header->height : 0; }

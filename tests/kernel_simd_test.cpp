@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "engine/block_cache.h"
+#include "imagelib/block_cache.h"
 #include "engine/contrast_kernel.h"
 #include "engine/luminance_matrix.h"
 #include "engine/row_update.h"

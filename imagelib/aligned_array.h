@@ -10,7 +10,7 @@
 #include <type_traits>
 #include <utility>
 
-#include "engine/block_cache.h"
+#include "imagelib/block_cache.h"
 
 namespace veska {
 

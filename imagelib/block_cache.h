@@ -1,10 +1,12 @@
-// Large memory blocks kept for reuse between kernel runs.
+// Large memory blocks kept for reuse: image buffers, luminance matrices and
+// the kernel's planes.
 //
-// The kernel's planes are tens of megabytes, and the first touch of fresh
-// memory costs more than a whole run on some machines; so blocks of at least
+// These are tens of megabytes each, and the first touch of fresh memory costs
+// more than a whole kernel run on some machines; so blocks of at least
 // kCachedBlockMin bytes are not returned to the system when released but kept
-// here (up to kBlockCacheLimit bytes in all) for the next run of a similar
-// size. Smaller blocks go straight to and from the allocator. Thread-safe.
+// here (up to kBlockCacheLimit bytes in all) for the next buffer of a similar
+// size, which then finds its memory already mapped. Smaller blocks go
+// straight to and from the allocator. Thread-safe.
 #pragma once
 
 #include <cstddef>

@@ -1,4 +1,4 @@
-#include "engine/block_cache.h"
+#include "imagelib/block_cache.h"
 
 #include <mutex>
 #ifdef __linux__
