@@ -20,6 +20,7 @@ class ChannelResult {
   bool Empty() const { return data_.empty(); }
 
   uint8_t** Rows() { return rows_.get(); }
+  const uint8_t* Row(int row) const { return rows_[row]; }
   uint8_t At(int row, int column) const { return rows_[row][column]; }
   int Width() const { return width_; }
   int Height() const { return height_; }

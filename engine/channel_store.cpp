@@ -1,33 +1,44 @@
 #include "engine/channel_store.h"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 #include <utility>
 
-#include "imagelib/hls.h"
 #include "engine/progress_scope.h"
+#include "engine/worker_pool.h"
+#include "imagelib/hls.h"
 #include "imagelib/pixel_access.h"
 #include "imagelib/status.h"
 
 namespace veska {
 namespace {
 
-// The value plane `index` takes from pixel (x, y): the composite lightness,
-// the byte of an 8-bit image, or byte `index` of a 24-bit pixel value.
-struct PlaneSource {
-  const ImageDesc& image;
-  bool lightness;
-  int index;
-
-  uint16_t operator()(int x, int y) const {
-    const int depth = image.BitsPerPixel();
-    if (depth == 8) return uint16_t(GetPixelValue(image, x, y));
-    if (depth != 24) return 0;
-    const uint32_t pixel = GetPixelValue(image, x, y);
-    if (lightness) return LightnessLevel(pixel);
-    return index < 3 ? uint16_t((pixel >> (8 * index)) & 0xFF) : 0;
+// Plane `index`'s values for image row y: the composite lightness, the byte
+// of an 8-bit image, or byte `index` of a 24-bit pixel value (red first);
+// zeros for other depths and indices.
+void PlaneRow(const ImageDesc& image, bool lightness, int index, int y, uint16_t* out) {
+  const int width = image.Width();
+  const uint8_t* row = image.Row(y);
+  const int depth = image.BitsPerPixel();
+  if (depth == 8) {
+    for (int x = 0; x < width; ++x) out[x] = row[x];
+  } else if (depth == 24 && lightness) {
+    for (int x = 0; x < width; ++x) {
+      const uint8_t* p = row + 3 * x;
+      out[x] = LightnessLevel(uint32_t(p[2]) | uint32_t(p[1]) << 8 | uint32_t(p[0]) << 16);
+    }
+  } else if (depth == 24 && index < 3) {
+    // A pixel value holds red in its lowest byte; the buffer stores it last.
+    const uint8_t* p = row + (2 - index);
+    for (int x = 0; x < width; ++x) out[x] = p[3 * x];
+  } else {
+    std::fill(out, out + width, uint16_t{0});
   }
-};
+}
+
+// Destination rows per piece of work the threads claim in turn.
+constexpr uint32_t kWriteBackRows = 32;
 
 bool HasPixels(const ImageDesc* image) {
   return image != nullptr && image->header != nullptr && image->pixels != nullptr;
@@ -124,15 +135,13 @@ int ChannelStore::BuildPlane(int index, const ImageDesc& image, bool lightness,
   progress.SetRange(0, height);
   if (!plane.AllocateMatrix(width, height)) return status::kNoMemory;
   LuminanceMatrix& m = plane.Matrix();
-  const PlaneSource source{image, lightness, index};
   uint16_t lo = 65535, hi = 0;
   for (int y = 0; y < height; ++y) {
     uint16_t* row = m.rows[m.rowOffset + (height - 1 - y)] + m.colOffset;
+    PlaneRow(image, lightness, index, y, row);
     for (int x = 0; x < width; ++x) {
-      const uint16_t v = source(x, y);
-      row[x] = v;
-      if (v < lo) lo = v;
-      if (v > hi) hi = v;
+      lo = std::min(lo, row[x]);
+      hi = std::max(hi, row[x]);
     }
     if (progress.Step()) return status::kCancelled;
   }
@@ -226,28 +235,44 @@ int ChannelStore::WriteBack(const std::vector<ChannelResult>& results, ImageDesc
 
   for (int i = 0; i < PlaneCount(); ++i)
     planes_[size_t(i)]->SetEnabled(i < int(results.size()) && !results[size_t(i)].Empty());
-  auto value = [&](size_t i, int y, int x) -> uint32_t {
-    return i < results.size() && !results[i].Empty() ? results[i].At(y, x) : 0;
-  };
-
   // Result row y is the rectangle's image row bottom - y; it goes to row
   // h - 1 - y of the destination so that the image keeps its orientation.
-  for (int y = 0; y < h; ++y) {
-    const int row = h - 1 - y;
-    for (int x = 0; x < w; ++x) {
-      uint32_t pixel;
-      if (depth != 24) {
-        pixel = value(0, y, x);
-      } else if (multiChannel_) {
-        pixel = value(0, y, x) | value(1, y, x) << 8 | value(2, y, x) << 16;
+  // Rows are independent, so the threads share them.
+  auto result = [&](size_t i, int y) -> const uint8_t* {
+    return i < results.size() && !results[i].Empty() ? results[i].Row(y) : nullptr;
+  };
+  const bool multi = multiChannel_;
+  ForEachPiece(DefaultThreadCount(), uint32_t(h), kWriteBackRows, [&](uint32_t y0, uint32_t y1) {
+    for (int y = int(y0); y < int(y1); ++y) {
+      const int row = h - 1 - y;
+      uint8_t* out = written.Row(row);
+      if (depth == 8) {
+        const uint8_t* v = result(0, y);
+        if (v != nullptr) std::memcpy(out, v, size_t(w));
+      } else if (depth != 24) {
+        const uint8_t* v = result(0, y);
+        for (int x = 0; v != nullptr && x < w; ++x) SetPixelValue(written, x, row, v[x]);
+      } else if (multi) {
+        // Byte 0 of a stored pixel is the value's highest byte: channel 2.
+        const uint8_t* v[3] = {result(0, y), result(1, y), result(2, y)};
+        for (int c = 0; c < 3; ++c)
+          if (v[c] != nullptr)
+            for (int x = 0; x < w; ++x) out[3 * x + 2 - c] = v[c][x];
       } else {
-        Hls hls = RgbToHls(GetPixelValue(source, rect.left + x, rect.top + row));
-        hls.lightness = LightnessFromLevel(int(value(0, y, x)));
-        pixel = HlsToRgb(hls);
+        const uint8_t* v = result(0, y);
+        const uint8_t* in = source.Row(rect.top + row) + 3 * size_t(rect.left);
+        for (int x = 0; x < w; ++x) {
+          const uint8_t* p = in + 3 * x;
+          Hls hls = RgbToHls(uint32_t(p[2]) | uint32_t(p[1]) << 8 | uint32_t(p[0]) << 16);
+          hls.lightness = LightnessFromLevel(v != nullptr ? int(v[x]) : 0);
+          const uint32_t pixel = HlsToRgb(hls);
+          out[3 * x] = uint8_t(pixel >> 16);
+          out[3 * x + 1] = uint8_t(pixel >> 8);
+          out[3 * x + 2] = uint8_t(pixel);
+        }
       }
-      SetPixelValue(written, x, row, pixel);
     }
-  }
+  });
   // An 8-bit result carries the grey ramp it was allocated with; the source's
   // colour table is left as it is.
   Free(destination);

@@ -5,6 +5,7 @@
 #include <bit>
 #include <cmath>
 #include <cstddef>
+#include <utility>
 
 #include "engine/band_schedule.h"
 #include "engine/worker_pool.h"
@@ -46,18 +47,6 @@ unsigned ThreadsFor(unsigned named) {
   unsigned threads = named != 0 ? named : defaultThreads.load();
   if (threads == 0) threads = DefaultThreadCount();
   return std::min(threads, kMaxKernelThreads);
-}
-
-// Claims pieces of `step` items from `next` until none are left.
-template <typename Fn>
-void ClaimPieces(std::atomic<uint32_t>& next, uint32_t count, uint32_t step, Fn&& fn) {
-  for (;;) {
-    const uint32_t piece = next.fetch_add(1, std::memory_order_relaxed);
-    const uint64_t begin = uint64_t{piece} * step;
-    if (begin >= count) return;
-    const uint64_t end = std::min<uint64_t>(count, begin + step);
-    fn(static_cast<uint32_t>(begin), static_cast<uint32_t>(end));
-  }
 }
 
 }  // namespace
@@ -116,10 +105,7 @@ void ContrastKernel<Pixel, Sum>::FreeRunTables() {
 template <typename Pixel, typename Sum>
 template <typename Fn>
 void ContrastKernel<Pixel, Sum>::ForPieces(uint32_t count, uint32_t step, Fn&& fn) const {
-  std::atomic<uint32_t> next{0};
-  const uint32_t pieces = (count + step - 1) / step;
-  RunParallel(PrepareWorkers(std::min<uint32_t>(threads_, std::max(pieces, 1u))),
-              [&](unsigned) { ClaimPieces(next, count, step, fn); });
+  ForEachPiece(threads_, count, step, std::forward<Fn>(fn));
 }
 
 template <typename Pixel, typename Sum>

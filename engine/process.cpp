@@ -91,13 +91,16 @@ void AdjustOutputRange(int& outMin, int& outMax, const ChannelPlane& plane, int 
 
   int wMax = 0, wMin = 0;
   if (m.HasRows() && plane.Enabled()) {
-    wMin = 65535;
-    for (int r = rowStart; r < rowStart + N; ++r)
-      for (int c = colStart; c < colStart + N; ++c) {
-        const int v = m.rows[r][c];
-        if (v > wMax) wMax = v;
-        if (v < wMin) wMin = v;
+    uint16_t lo = 65535, hi = 0;
+    for (int r = rowStart; r < rowStart + N; ++r) {
+      const uint16_t* row = m.rows[r] + colStart;
+      for (int c = 0; c < N; ++c) {
+        lo = std::min(lo, row[c]);
+        hi = std::max(hi, row[c]);
       }
+    }
+    wMin = lo;
+    wMax = hi;
   }
   if (big <= small) {
     outMin = outMax = (outMin + outMax) / 2;

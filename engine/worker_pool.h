@@ -11,6 +11,9 @@
 // threads are serialised, so at most one job uses the pool at a time.
 #pragma once
 
+#include <algorithm>
+#include <atomic>
+#include <cstdint>
 #include <type_traits>
 
 namespace veska {
@@ -41,6 +44,30 @@ void RunParallel(unsigned count, Job&& job) {
   RunParallelRaw(
       count, [](void* context, unsigned index) { (*static_cast<J*>(context))(index); },
       const_cast<void*>(static_cast<const void*>(&job)));
+}
+
+// Claims pieces of `step` items of [0, count) from `next` and calls
+// fn(begin, end) for each, until none are left. Every participant of a job
+// calls it with the same `next`, so the pieces go to whoever is free.
+template <typename Fn>
+void ClaimPieces(std::atomic<uint32_t>& next, uint32_t count, uint32_t step, Fn&& fn) {
+  for (;;) {
+    const uint32_t piece = next.fetch_add(1, std::memory_order_relaxed);
+    const uint64_t begin = uint64_t{piece} * step;
+    if (begin >= count) return;
+    const uint64_t end = std::min<uint64_t>(count, begin + step);
+    fn(static_cast<uint32_t>(begin), static_cast<uint32_t>(end));
+  }
+}
+
+// Runs fn(begin, end) over [0, count) cut into pieces of `step`, which up to
+// `threads` participants claim in turn; returns when all are done.
+template <typename Fn>
+void ForEachPiece(unsigned threads, uint32_t count, uint32_t step, Fn&& fn) {
+  std::atomic<uint32_t> next{0};
+  const uint32_t pieces = step == 0 ? 0 : (count + step - 1) / step;
+  const unsigned used = PrepareWorkers(std::min<uint32_t>(threads, std::max(pieces, 1u)));
+  RunParallel(used, [&](unsigned) { ClaimPieces(next, count, step, fn); });
 }
 
 }  // namespace veska

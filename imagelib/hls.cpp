@@ -22,6 +22,9 @@ int HueValue(int m1, int m2, int hue) {
 
 int ToRgbScale(int value) { return (value * kRgbMax + kHlsMax / 2) / kHlsMax; }
 
+// HLS lightness from the largest and smallest of the three components.
+int Lightness(int cMax, int cMin) { return ((cMax + cMin) * kHlsMax + kRgbMax) / (2 * kRgbMax); }
+
 }  // namespace
 
 Hls RgbToHls(uint32_t rgb) {
@@ -29,7 +32,7 @@ Hls RgbToHls(uint32_t rgb) {
   const int cMax = std::max({r, g, b});
   const int cMin = std::min({r, g, b});
   Hls out;
-  out.lightness = ((cMax + cMin) * kHlsMax + kRgbMax) / (2 * kRgbMax);
+  out.lightness = Lightness(cMax, cMin);
   if (cMax == cMin) {
     out.saturation = 0;
     out.hue = kHueUndefined;
@@ -65,7 +68,11 @@ uint32_t HlsToRgb(const Hls& hls) {
   return (r & 0xFF) | (g & 0xFF) << 8 | (b & 0xFF) << 16;
 }
 
-uint8_t LightnessLevel(uint32_t rgb) { return uint8_t(ToRgbScale(RgbToHls(rgb).lightness)); }
+uint8_t LightnessLevel(uint32_t rgb) {
+  // The lightness alone, without the hue and saturation RgbToHls also works out.
+  const int r = int(rgb & 0xFF), g = int((rgb >> 8) & 0xFF), b = int((rgb >> 16) & 0xFF);
+  return uint8_t(ToRgbScale(Lightness(std::max({r, g, b}), std::min({r, g, b}))));
+}
 
 int LightnessFromLevel(int level) { return (level * kHlsMax + 127) / kRgbMax; }
 
