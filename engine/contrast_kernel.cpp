@@ -94,6 +94,12 @@ void ContrastKernel<Pixel, Sum>::Destroy() {
 }
 
 template <typename Pixel, typename Sum>
+void ContrastKernel<Pixel, Sum>::ReleasePixelPlanes() {
+  source_.Reset();
+  transposed_.Reset();
+}
+
+template <typename Pixel, typename Sum>
 void ContrastKernel<Pixel, Sum>::FreeRunTables() {
   slope_.Reset();
   offset_.Reset();
@@ -403,8 +409,12 @@ namespace {
 
 bool StepSink(void* context) { return static_cast<ProgressSink*>(context)->Step(); }
 
-template <typename Kernel>
-int RunVariant(const LuminanceMatrix& matrix, uint8_t** outRows, uint16_t s, int rowStart,
+// Loads, runs and renders one window. `output()` gives the rows to render
+// into (nullptr when they cannot be had); it is asked only once the sums are
+// complete and the pixel planes are given back, so that new output rows can
+// reuse their memory.
+template <typename Kernel, typename Output>
+int RunVariant(const LuminanceMatrix& matrix, Output& output, uint16_t s, int rowStart,
                int colStart, int N, int row0, int col0, int rows, int cols,
                ProgressCallback callback, bool showProgress, int outMin, int outMax,
                const KernelOptions& options) {
@@ -414,7 +424,34 @@ int RunVariant(const LuminanceMatrix& matrix, uint8_t** outRows, uint16_t s, int
   if (r != status::kOk) return r;
   r = kernel.Run(matrix.smallSize, matrix.bigSize, 8u * s);
   if (r != status::kOk) return r;
+  kernel.ReleasePixelPlanes();
+  uint8_t* const* outRows = output();
+  if (outRows == nullptr) return status::kNoMemory;
   return kernel.Render(outRows, row0, col0, rows, cols, outMin, outMax);
+}
+
+template <typename Output>
+int RunKernelInto(const LuminanceMatrix& matrix, Output&& output, uint16_t s, int rowStart,
+                  int colStart, int N, int row0, int col0, int rows, int cols, bool showProgress,
+                  ProgressSink* progress, int outMin, int outMax, const KernelOptions& options) {
+  // The window must lie inside the matrix; the region is checked by Render.
+  if (!matrix.HasRows() || N <= 0 || rowStart < 0 || colStart < 0 ||
+      rowStart + N > matrix.side || colStart + N > matrix.side)
+    return status::kRange;
+  ProgressCallback callback;
+  if (progress != nullptr) callback = {&StepSink, progress};
+  showProgress = showProgress && progress != nullptr;
+  const int r =
+      ChooseKernelVariant(matrix.max, s) == KernelVariant::k8Bit
+          ? RunVariant<ContrastKernel8>(matrix, output, s, rowStart, colStart, N, row0, col0,
+                                        rows, cols, callback, showProgress, outMin, outMax,
+                                        options)
+          : RunVariant<ContrastKernel16>(matrix, output, s, rowStart, colStart, N, row0, col0,
+                                         rows, cols, callback, showProgress, outMin, outMax,
+                                         options);
+  // A cancel gives back everything, the planes kept for reuse included.
+  if (r == status::kCancelled) ReleaseCachedBlocks();
+  return r;
 }
 
 }  // namespace
@@ -429,24 +466,20 @@ int RunKernel(const LuminanceMatrix& matrix, uint8_t** outRows, uint16_t s, int 
 int RunKernel(const LuminanceMatrix& matrix, uint8_t** outRows, uint16_t s, int rowStart,
               int colStart, int N, int row0, int col0, int rows, int cols, bool showProgress,
               ProgressSink* progress, int outMin, int outMax, const KernelOptions& options) {
-  // The window must lie inside the matrix; the region is checked by Render.
-  if (!matrix.HasRows() || outRows == nullptr || N <= 0 || rowStart < 0 || colStart < 0 ||
-      rowStart + N > matrix.side || colStart + N > matrix.side)
-    return status::kRange;
-  ProgressCallback callback;
-  if (progress != nullptr) callback = {&StepSink, progress};
-  showProgress = showProgress && progress != nullptr;
-  const int r =
-      ChooseKernelVariant(matrix.max, s) == KernelVariant::k8Bit
-          ? RunVariant<ContrastKernel8>(matrix, outRows, s, rowStart, colStart, N, row0, col0,
-                                        rows, cols, callback, showProgress, outMin, outMax,
-                                        options)
-          : RunVariant<ContrastKernel16>(matrix, outRows, s, rowStart, colStart, N, row0, col0,
-                                         rows, cols, callback, showProgress, outMin, outMax,
-                                         options);
-  // A cancel gives back everything, the planes kept for reuse included.
-  if (r == status::kCancelled) ReleaseCachedBlocks();
-  return r;
+  if (outRows == nullptr) return status::kRange;
+  return RunKernelInto(
+      matrix, [outRows] { return outRows; }, s, rowStart, colStart, N, row0, col0, rows, cols,
+      showProgress, progress, outMin, outMax, options);
+}
+
+int RunKernel(const LuminanceMatrix& matrix, ChannelResult& result, uint16_t s, int rowStart,
+              int colStart, int N, int row0, int col0, int rows, int cols, bool showProgress,
+              ProgressSink* progress, int outMin, int outMax) {
+  return RunKernelInto(
+      matrix,
+      [&]() -> uint8_t* const* { return result.Allocate(cols, rows) ? result.Rows() : nullptr; },
+      s, rowStart, colStart, N, row0, col0, rows, cols, showProgress, progress, outMin, outMax,
+      KernelOptions{});
 }
 
 }  // namespace veska

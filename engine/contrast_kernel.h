@@ -19,6 +19,7 @@
 
 #include "imagelib/aligned_array.h"
 #include "engine/band_schedule.h"
+#include "engine/channel_result.h"
 #include "engine/luminance_matrix.h"
 #include "engine/progress.h"
 #include "engine/row_update.h"
@@ -83,6 +84,9 @@ class ContrastKernel {
   // is loaded or the region leaves the window, else 0.
   int Render(uint8_t* const* outRows, int row0, int col0, int rows, int cols, int outMin,
              int outMax) const;
+  // Gives back the pixel planes, which Render does not need: once Run has
+  // completed, their memory can serve the output rows.
+  void ReleasePixelPlanes();
   // Frees the planes, tables and line states; the kernel is empty again.
   void Destroy();
 
@@ -179,5 +183,11 @@ int RunKernel(const LuminanceMatrix& matrix, uint8_t** outRows, uint16_t s, int 
 int RunKernel(const LuminanceMatrix& matrix, uint8_t** outRows, uint16_t s, int rowStart,
               int colStart, int N, int row0, int col0, int rows, int cols, bool showProgress,
               ProgressSink* progress, int outMin, int outMax, const KernelOptions& options);
+// The same, rendering into `result`, which is allocated to cols x rows only
+// once the sums are complete (so that it reuses the memory of the kernel's
+// pixel planes) and is left as it was when the run fails or is cancelled.
+int RunKernel(const LuminanceMatrix& matrix, ChannelResult& result, uint16_t s, int rowStart,
+              int colStart, int N, int row0, int col0, int rows, int cols, bool showProgress,
+              ProgressSink* progress, int outMin, int outMax);
 
 }  // namespace veska

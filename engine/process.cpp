@@ -45,7 +45,7 @@ int ProcessPlane(const ChannelPlane& plane, const PixelRect& rect, uint16_t s,
   int outMin = 0, outMax = 255;
   OutputRange(plane, outMin, outMax);
   AdjustOutputRange(outMin, outMax, plane, win.rowStart, win.colStart, win.side);
-  return RunKernel(plane.Matrix(), result.Rows(), s, win.rowStart, win.colStart, win.side,
+  return RunKernel(plane.Matrix(), result, s, win.rowStart, win.colStart, win.side,
                    win.row0, win.col0, rect.Height(), rect.Width(), display.active(),
                    display.sink(), outMin, outMax);
 }
@@ -153,7 +153,6 @@ bool ProcessChannels(ChannelStore& results, ImageDesc& destination, const AImage
       return Fail(status::kRange);  // the plane does not cover the rectangle
     if (n > 1) display.SetChannelText("Processing channel %d of %d...", c + 1, n);
     ChannelResult& out = outputs[size_t(i)];
-    if (!out.Allocate(w, h)) return Fail(status::kNoMemory);
     const int rc = ProcessPlane(plane, area, s, display, out);
     if (rc == status::kCancelled) return false;
     if (rc != status::kOk) return Fail(rc);
