@@ -85,6 +85,25 @@ class BlockCache {
     total_ = 0;
   }
 
+  // Frees kept blocks smaller than `bytes`, oldest first, until at least
+  // `bytes` are freed or none is left: such blocks cannot serve the request
+  // about to be met with fresh memory, and keeping them would add their size
+  // to the memory in use.
+  void MakeRoom(std::size_t bytes) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::size_t freed = 0;
+    for (std::size_t i = 0; i < blocks_.size() && freed < bytes;) {
+      if (blocks_[i].capacity >= bytes) {
+        ++i;
+        continue;
+      }
+      freed += blocks_[i].capacity;
+      total_ -= blocks_[i].capacity;
+      FreeBlock(blocks_[i].data, blocks_[i].capacity);
+      blocks_.erase(blocks_.begin() + static_cast<std::ptrdiff_t>(i));
+    }
+  }
+
   std::size_t Total() {
     std::lock_guard<std::mutex> lock(mutex_);
     return total_;
@@ -109,6 +128,7 @@ void* AcquireBlock(std::size_t bytes, std::size_t* capacity) {
       *capacity = b.capacity;
       return b.data;
     }
+    BlockCache::Instance().MakeRoom(bytes);
   }
   void* data = NewBlock(bytes);
   if (data == nullptr && bytes >= kCachedBlockMin) {

@@ -5,8 +5,10 @@
 // more than a whole kernel run on some machines; so blocks of at least
 // kCachedBlockMin bytes are not returned to the system when released but kept
 // here (up to kBlockCacheLimit bytes in all) for the next buffer of a similar
-// size, which then finds its memory already mapped. Smaller blocks go
-// straight to and from the allocator. Thread-safe.
+// size, which then finds its memory already mapped. A request that no kept
+// block fits first frees kept blocks too small for it, as much as it takes,
+// so that what is kept does not add up beside what is in use. Smaller blocks
+// go straight to and from the allocator. Thread-safe.
 #pragma once
 
 #include <cstddef>

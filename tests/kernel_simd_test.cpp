@@ -302,6 +302,23 @@ TEST(KernelMemory, ReleasedBlocksAreReusedAndCanBeDropped) {
   EXPECT_EQ(again, capacity);
   EXPECT_EQ(CachedBlockBytes(), 0u);
   ReleaseBlock(block, again);
+
+  ReleaseCachedBlocks();
+
+  // A request that no kept block fits frees the kept blocks too small for it
+  // rather than keeping them beside the new one; one far too large stays.
+  std::size_t oneCap = 0, hugeCap = 0, twoCap = 0;
+  void* one = AcquireBlock(kCachedBlockMin, &oneCap);
+  void* huge = AcquireBlock(kCachedBlockMin * 16, &hugeCap);
+  ASSERT_TRUE(one != nullptr && huge != nullptr);
+  ReleaseBlock(one, oneCap);
+  ReleaseBlock(huge, hugeCap);
+  EXPECT_EQ(CachedBlockBytes(), oneCap + hugeCap);
+  void* two = AcquireBlock(kCachedBlockMin * 2, &twoCap);
+  ASSERT_NE(two, nullptr);
+  EXPECT_NE(two, huge);
+  EXPECT_EQ(CachedBlockBytes(), hugeCap);
+  ReleaseBlock(two, twoCap);
   ReleaseCachedBlocks();
   EXPECT_EQ(CachedBlockBytes(), 0u);
 }
