@@ -76,6 +76,14 @@ TEST(Hls, GreyAndPrimaryColours) {
   const Hls grey = RgbToHls(Rgb(128, 128, 128));
   EXPECT_TRUE(grey.lightness == 126 && grey.saturation == 0 && grey.hue == 168);
   EXPECT_EQ(LightnessLevel(Rgb(128, 128, 128)), 128);
+  // The level is the full conversion's lightness on the 0..255 scale, for
+  // every ordering of the components.
+  for (int r = 0; r < 256; r += 15)
+    for (int g = 0; g < 256; g += 17)
+      for (int b = 0; b < 256; b += 51) {
+        const uint32_t c = Rgb(r, g, b);
+        ASSERT_EQ(LightnessLevel(c), (RgbToHls(c).lightness * 255 + 126) / 252) << std::hex << c;
+      }
   for (uint32_t c : {Rgb(128, 128, 128), Rgb(255, 0, 0), Rgb(0, 255, 0), Rgb(0, 0, 255),
                      Rgb(255, 255, 0), Rgb(0, 0, 0), Rgb(255, 255, 255)})
     EXPECT_EQ(HlsToRgb(RgbToHls(c)), c) << std::hex << c;
