@@ -36,9 +36,12 @@ void FreeBlock(void* data, std::size_t bytes) { ::operator delete(data, Alignmen
 
 class BlockCache {
  public:
+  // Never destroyed: buffers held by objects of static storage duration are
+  // given back during exit, possibly after a destructor of the cache would
+  // have run. The kept blocks go back to the system with the process.
   static BlockCache& Instance() {
-    static BlockCache cache;
-    return cache;
+    static BlockCache* const cache = new BlockCache;
+    return *cache;
   }
 
   // The smallest kept block that fits, unless it is far larger than needed
@@ -111,7 +114,6 @@ class BlockCache {
 
  private:
   BlockCache() = default;
-  ~BlockCache() { Clear(); }
 
   std::mutex mutex_;
   std::vector<Block> blocks_;  // oldest first
