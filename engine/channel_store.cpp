@@ -24,10 +24,7 @@ void PlaneRow(const ImageDesc& image, bool lightness, int index, int y, uint16_t
   if (depth == 8) {
     for (int x = 0; x < width; ++x) out[x] = row[x];
   } else if (depth == 24 && lightness) {
-    for (int x = 0; x < width; ++x) {
-      const uint8_t* p = row + 3 * x;
-      out[x] = LightnessLevel(uint32_t(p[2]) | uint32_t(p[1]) << 8 | uint32_t(p[0]) << 16);
-    }
+    for (int x = 0; x < width; ++x) out[x] = LightnessLevel(pixel::Value24(row + 3 * x));
   } else if (depth == 24 && index < 3) {
     // A pixel value holds red in its lowest byte; the buffer stores it last.
     const uint8_t* p = row + (2 - index);
@@ -262,13 +259,9 @@ int ChannelStore::WriteBack(const std::vector<ChannelResult>& results, ImageDesc
         const uint8_t* v = result(0, y);
         const uint8_t* in = source.Row(rect.top + row) + 3 * size_t(rect.left);
         for (int x = 0; x < w; ++x) {
-          const uint8_t* p = in + 3 * x;
-          Hls hls = RgbToHls(uint32_t(p[2]) | uint32_t(p[1]) << 8 | uint32_t(p[0]) << 16);
+          Hls hls = RgbToHls(pixel::Value24(in + 3 * x));
           hls.lightness = LightnessFromLevel(v != nullptr ? int(v[x]) : 0);
-          const uint32_t pixel = HlsToRgb(hls);
-          out[3 * x] = uint8_t(pixel >> 16);
-          out[3 * x + 1] = uint8_t(pixel >> 8);
-          out[3 * x + 2] = uint8_t(pixel);
+          pixel::Store24(out + 3 * x, HlsToRgb(hls));
         }
       }
     }

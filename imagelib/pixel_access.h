@@ -20,6 +20,17 @@ inline void SetBit(uint8_t* row, int x, int value) {
     row[x >> 3] &= uint8_t(~mask);
 }
 
+// The value of the 24-bit pixel stored at p (blue, green, red bytes): red in
+// the lowest byte, blue in the highest.
+inline uint32_t Value24(const uint8_t* p) {
+  return uint32_t(p[2]) | uint32_t(p[1]) << 8 | uint32_t(p[0]) << 16;
+}
+inline void Store24(uint8_t* p, uint32_t value) {
+  p[0] = uint8_t(value >> 16);
+  p[1] = uint8_t(value >> 8);
+  p[2] = uint8_t(value);
+}
+
 // Copies pixel `sx` of `srcRow` to pixel `dx` of `dstRow` at 1, 8 or 24 bits.
 inline void CopyPixel(const uint8_t* srcRow, int sx, uint8_t* dstRow, int dx, int bits) {
   switch (bits) {
@@ -100,10 +111,8 @@ inline uint32_t GetPixelValue(const ImageDesc& desc, int x, int y) {
   switch (desc.BitsPerPixel()) {
     case 8:
       return row[x];
-    case 24: {
-      const uint8_t* p = row + 3 * x;
-      return uint32_t(p[2]) | uint32_t(p[1]) << 8 | uint32_t(p[0]) << 16;
-    }
+    case 24:
+      return pixel::Value24(row + 3 * x);
     case 16:
       return uint32_t(row[2 * x]) | uint32_t(row[2 * x + 1]) << 8;
     case 1:
@@ -119,13 +128,9 @@ inline void SetPixelValue(ImageDesc& desc, int x, int y, uint32_t value) {
     case 8:
       row[x] = uint8_t(value);
       break;
-    case 24: {
-      uint8_t* p = row + 3 * x;
-      p[0] = uint8_t(value >> 16);
-      p[1] = uint8_t(value >> 8);
-      p[2] = uint8_t(value);
+    case 24:
+      pixel::Store24(row + 3 * x, value);
       break;
-    }
     case 16:
       row[2 * x] = uint8_t(value);
       row[2 * x + 1] = uint8_t(value >> 8);
