@@ -238,7 +238,6 @@ int ChannelStore::WriteBack(const std::vector<ChannelResult>& results, ImageDesc
   auto result = [&](size_t i, int y) -> const uint8_t* {
     return i < results.size() && !results[i].Empty() ? results[i].Row(y) : nullptr;
   };
-  const bool multi = multiChannel_;
   ForEachPiece(DefaultThreadCount(), uint32_t(h), kWriteBackRows, [&](uint32_t y0, uint32_t y1) {
     for (int y = int(y0); y < int(y1); ++y) {
       const int row = h - 1 - y;
@@ -249,7 +248,7 @@ int ChannelStore::WriteBack(const std::vector<ChannelResult>& results, ImageDesc
       } else if (depth != 24) {
         const uint8_t* v = result(0, y);
         for (int x = 0; v != nullptr && x < w; ++x) SetPixelValue(written, x, row, v[x]);
-      } else if (multi) {
+      } else if (multiChannel_) {
         // Byte 0 of a stored pixel is the value's highest byte: channel 2.
         const uint8_t* v[3] = {result(0, y), result(1, y), result(2, y)};
         for (int c = 0; c < 3; ++c)

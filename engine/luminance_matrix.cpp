@@ -26,19 +26,19 @@ bool LuminanceMatrix::Allocate(int width, int height) {
   }
   const std::size_t S = std::size_t(side);
   rows = new (std::nothrow) uint16_t*[S];
-  if (rows == nullptr || !cells.Allocate(S * S)) {
+  if (rows == nullptr || !cells_.Allocate(S * S)) {
     Free();
     return false;
   }
-  std::fill(cells.data(), cells.data() + S * S, uint16_t{0});
-  for (std::size_t r = 0; r < S; ++r) rows[r] = cells.data() + r * S;
+  std::fill(cells_.data(), cells_.data() + S * S, uint16_t{0});
+  for (std::size_t r = 0; r < S; ++r) rows[r] = cells_.data() + r * S;
   return true;
 }
 
 void LuminanceMatrix::Free() {
   delete[] rows;
   rows = nullptr;
-  cells.Reset();
+  cells_.Reset();
 }
 
 void LuminanceMatrix::MirrorMargins() {

@@ -16,7 +16,7 @@ constexpr int kMaxMatrixImageSide = 16384;
 constexpr int kMatrixMargin = 10;
 
 struct LuminanceMatrix {
-  uint16_t** rows = nullptr;  // S row pointers, each row S values, into `cells`
+  uint16_t** rows = nullptr;  // S row pointers, each row S values, into `cells_`
   uint16_t h = 0;             // image-area height
   uint16_t w = 0;             // image-area width
   int16_t side = 0;           // S = max(w, h) + 20
@@ -48,7 +48,7 @@ struct LuminanceMatrix {
  private:
   // All S x S cells in one block from the block cache: a matrix freed by one
   // step is reused by the next one's, instead of fresh memory being mapped.
-  AlignedArray<uint16_t> cells;
+  AlignedArray<uint16_t> cells_;
 };
 
 }  // namespace veska
