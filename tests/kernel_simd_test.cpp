@@ -5,10 +5,10 @@
 // three pass modes, both storage variants, and non-square windows.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <random>
-#include <string>
 #include <thread>
 #include <vector>
 
@@ -54,12 +54,6 @@ struct Window {
   uint32_t s;
 };
 
-std::string Describe(const Window& k, const RowKernelSet& build, unsigned threads) {
-  return std::string(build.name) + " threads " + std::to_string(threads) + " window " +
-         std::to_string(k.W) + "x" + std::to_string(k.H) + " cursors " +
-         std::to_string(k.small) + "/" + std::to_string(k.big) + " s " + std::to_string(k.s);
-}
-
 // The sums of one kernel run, row by row.
 template <typename Kernel>
 std::vector<int32_t> Sums(const LuminanceMatrix& m, const Window& k, const RowKernelSet& build,
@@ -83,7 +77,9 @@ int ExpectSameSums(const LuminanceMatrix& m, const Window& k) {
   for (const RowKernelSet* build : AvailableRowKernels())
     for (unsigned threads : kThreadCounts) {
       if (build == &PlainRowKernels() && threads == 1) continue;
-      EXPECT_EQ(Sums<Kernel>(m, k, *build, threads), expected) << Describe(k, *build, threads);
+      EXPECT_EQ(Sums<Kernel>(m, k, *build, threads), expected)
+          << build->name << " threads " << threads << " window " << k.W << "x" << k.H
+          << " cursors " << k.small << "/" << k.big << " s " << k.s;
     }
   return mode;
 }
@@ -114,19 +110,14 @@ TEST(KernelBuilds, PlainIsAvailableFirstAndNamesAreChecked) {
   EXPECT_EQ(FindRowKernels("neon"), nullptr);
   for (const RowKernelSet* b : builds) EXPECT_EQ(FindRowKernels(b->name), b);
   // The process's choice is one of them (the best unless VESKA_KERNEL says).
-  bool found = false;
-  for (const RowKernelSet* b : builds) found |= b == &SelectRowKernels();
-  EXPECT_TRUE(found);
+  EXPECT_NE(std::find(builds.begin(), builds.end(), &SelectRowKernels()), builds.end());
 }
 
-TEST(KernelBuilds, EightBitPlanesInEveryModeAndScanCount) {
+TEST(KernelBuilds, RandomPlanesInEveryModeScanCountAndDepth) {
   // (1, 31): small cursor 1, mode 1; (5, 61): mode 0; (3, 301): the big
-  // cursor covers the range, mode 2.
+  // cursor covers the range, mode 2. Then 16-bit values up to 65535.
   ExpectSameSumsOnRandomPlanes(0, 255, {{1, 31}, {5, 61}, {3, 301}}, {1, 16}, 100);
   ExpectSameSumsOnRandomPlanes(37, 90, {{1, 9}, {7, 21}, {9, 257}}, {2, 31}, 200);
-}
-
-TEST(KernelBuilds, SixteenBitPlanesUpTo65535) {
   ExpectSameSumsOnRandomPlanes(0, 65535, {{1, 999}, {301, 4001}, {5, 65535}}, {1, 3}, 300);
   ExpectSameSumsOnRandomPlanes(64000, 65535, {{1, 101}, {31, 257}}, {2}, 400);
 }
@@ -195,43 +186,29 @@ TEST(KernelBuilds, RenderedRectanglesAtTheWindowEdges) {
   FillRandom(m, 60, 0, 255, 700);
   m.smallSize = 5;
   m.bigSize = 61;
-  const int N = 72;
   struct Rect {
     int row0, col0, rows, cols;
   };
   for (const Rect r : {Rect{0, 0, 72, 72}, Rect{71, 0, 1, 72}, Rect{0, 69, 72, 3},
                        Rect{52, 52, 20, 20}, Rect{30, 0, 9, 1}})
     for (uint16_t s : {uint16_t{16}, uint16_t{32}}) {
-      std::vector<uint8_t> expected(size_t(r.rows) * r.cols, 0xA5);
-      std::vector<uint8_t*> rows;
-      for (int y = 0; y < r.rows; ++y) rows.push_back(expected.data() + size_t(y) * r.cols);
-      ASSERT_EQ(RunKernel(m, rows.data(), s, 0, 0, N, r.row0, r.col0, r.rows, r.cols, false,
-                          nullptr, 20, 230, {&PlainRowKernels(), 1}),
-                status::kOk);
+      auto render = [&](const RowKernelSet* build, unsigned threads, uint8_t fill) {
+        std::vector<uint8_t> bytes(size_t(r.rows) * r.cols, fill);
+        std::vector<uint8_t*> rows;
+        for (int y = 0; y < r.rows; ++y) rows.push_back(bytes.data() + size_t(y) * r.cols);
+        EXPECT_EQ(RunKernel(m, rows.data(), s, 0, 0, 72, r.row0, r.col0, r.rows, r.cols, false,
+                            nullptr, 20, 230, {build, threads}),
+                  status::kOk);
+        return bytes;
+      };
+      const std::vector<uint8_t> expected = render(&PlainRowKernels(), 1, 0xA5);
       for (const RowKernelSet* build : AvailableRowKernels())
-        for (unsigned threads : kThreadCounts) {
-          std::vector<uint8_t> bytes(expected.size(), 0x5A);
-          for (int y = 0; y < r.rows; ++y) rows[y] = bytes.data() + size_t(y) * r.cols;
-          ASSERT_EQ(RunKernel(m, rows.data(), s, 0, 0, N, r.row0, r.col0, r.rows, r.cols, false,
-                              nullptr, 20, 230, {build, threads}),
-                    status::kOk);
-          EXPECT_EQ(bytes, expected) << build->name << " threads " << threads << " at "
-                                     << r.row0 << "," << r.col0 << " s " << s;
-        }
+        for (unsigned threads : kThreadCounts)
+          EXPECT_EQ(render(build, threads, 0x5A), expected)
+              << build->name << " threads " << threads << " at " << r.row0 << "," << r.col0
+              << " s " << s;
     }
 }
-
-// A sink that also records whether every call came from one thread.
-class ThreadCheckingProgress : public testutil::CountingProgress {
- public:
-  explicit ThreadCheckingProgress(int cancelAt) : CountingProgress(cancelAt) {}
-  bool Step() override {
-    if (std::this_thread::get_id() != caller) foreignCalls++;
-    return CountingProgress::Step();
-  }
-  std::thread::id caller = std::this_thread::get_id();
-  int foreignCalls = 0;
-};
 
 TEST(KernelThreads, ProgressAndCancelStayOnTheCallingThread) {
   // Planes large enough to be kept for reuse between runs.
@@ -245,21 +222,27 @@ TEST(KernelThreads, ProgressAndCancelStayOnTheCallingThread) {
   for (int y = 0; y < N; ++y) rows.push_back(bytes.data() + y * N);
   for (const RowKernelSet* build : AvailableRowKernels()) {
     const KernelOptions options{build, 3};
-    ThreadCheckingProgress all(0);
-    EXPECT_EQ(RunKernel(m, rows.data(), 2, 0, 0, N, 0, 0, N, N, true, &all, 0, 255, options),
-              status::kOk);
+    auto run = [&](testutil::CountingProgress& sink, bool show) {
+      return RunKernel(m, rows.data(), 2, 0, 0, N, 0, 0, N, N, show, &sink, 0, 255, options);
+    };
+    testutil::CountingProgress all;
+    EXPECT_EQ(run(all, true), status::kOk);
     EXPECT_EQ(all.steps, 100);  // 25 per sweep, 4 sweeps
-    EXPECT_EQ(all.foreignCalls, 0);
+    EXPECT_EQ(all.foreignSteps, 0);
     EXPECT_GT(CachedBlockBytes(), 0u);
+    // Without shown progress: no calls at all, and the same bytes.
+    const std::vector<uint8_t> shown = bytes;
+    testutil::CountingProgress quiet(1);
+    EXPECT_EQ(run(quiet, false), status::kOk);
+    EXPECT_EQ(quiet.steps, 0);
+    EXPECT_EQ(bytes, shown);
 
-    for (int k : {1, 37, 100}) {
-      ThreadCheckingProgress sink(k);
+    for (int k : {1, 26, 37, 51, 100}) {  // each sweep; 100 is the last call
+      testutil::CountingProgress sink(k);
       std::fill(bytes.begin(), bytes.end(), 0x77);
-      EXPECT_EQ(RunKernel(m, rows.data(), 2, 0, 0, N, 0, 0, N, N, true, &sink, 0, 255, options),
-                status::kCancelled)
-          << build->name << " cancelled at " << k;
+      EXPECT_EQ(run(sink, true), status::kCancelled) << build->name << " cancelled at " << k;
       EXPECT_EQ(sink.steps, k);
-      EXPECT_EQ(sink.foreignCalls, 0);
+      EXPECT_EQ(sink.foreignSteps, 0);
       EXPECT_EQ(bytes, std::vector<uint8_t>(N * N, 0x77));
       // Nothing is kept after a cancel, not even the planes kept for reuse.
       EXPECT_EQ(CachedBlockBytes(), 0u);

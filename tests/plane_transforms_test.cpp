@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
+#include <utility>
 
 namespace veska {
 namespace {
@@ -22,53 +22,48 @@ uint16_t Pixel(const LuminanceMatrix& m, int x, int y) {
   return m.Get(m.colOffset + x, m.rowOffset + m.h - 1 - y);
 }
 
-using Mapping = std::function<void(int w, int h, int x, int y, int& nx, int& ny)>;
-
-void ExpectImageMoved(int w, int h, const std::function<void(LuminanceMatrix&)>& op,
-                      bool swapsAxes, const Mapping& where) {
-  LuminanceMatrix m;
-  FillArea(m, w, h);
-  op(m);
-  ASSERT_EQ(m.w, swapsAxes ? h : w);
-  ASSERT_EQ(m.h, swapsAxes ? w : h);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) {
-      int nx, ny;
-      where(w, h, x, y, nx, ny);
-      ASSERT_EQ(Pixel(m, nx, ny), Value(x, y)) << w << "x" << h << " at " << x << "," << y;
-    }
-}
-
 TEST(PlaneTransforms, TurnsAndFlipsKeepTheImageAreaWhereTheOffsetsSay) {
+  // Where pixel (x, y) of a w x h image lands: {new x, new y}.
+  struct Move {
+    void (*op)(LuminanceMatrix&);
+    bool swapsAxes;
+    std::pair<int, int> (*to)(int w, int h, int x, int y);
+  };
+  const Move moves[] = {
+      {[](LuminanceMatrix& m) { RotateMatrix(m, 0); }, true,
+       [](int, int h, int x, int y) { return std::pair{h - 1 - y, x}; }},
+      {[](LuminanceMatrix& m) { RotateMatrix(m, 1); }, false,
+       [](int w, int h, int x, int y) { return std::pair{w - 1 - x, h - 1 - y}; }},
+      {[](LuminanceMatrix& m) { RotateMatrix(m, 2); }, true,
+       [](int w, int, int x, int y) { return std::pair{y, w - 1 - x}; }},
+      {[](LuminanceMatrix& m) { FlipMatrix(m, true); }, false,
+       [](int w, int, int x, int y) { return std::pair{w - 1 - x, y}; }},
+      {[](LuminanceMatrix& m) { FlipMatrix(m, false); }, false,
+       [](int, int h, int x, int y) { return std::pair{x, h - 1 - y}; }},
+  };
   // Even and odd differences between width and height: with an odd one the two
   // margins of the short side differ by one cell.
-  for (auto [w, h] : {std::pair{6, 4}, std::pair{5, 2}, std::pair{2, 7}, std::pair{3, 3}}) {
-    ExpectImageMoved(w, h, [](LuminanceMatrix& m) { RotateMatrix(m, 0); }, true,
-                     [](int, int hh, int x, int y, int& nx, int& ny) { nx = hh - 1 - y; ny = x; });
-    ExpectImageMoved(w, h, [](LuminanceMatrix& m) { RotateMatrix(m, 1); }, false,
-                     [](int ww, int hh, int x, int y, int& nx, int& ny) {
-                       nx = ww - 1 - x;
-                       ny = hh - 1 - y;
-                     });
-    ExpectImageMoved(w, h, [](LuminanceMatrix& m) { RotateMatrix(m, 2); }, true,
-                     [](int ww, int, int x, int y, int& nx, int& ny) { nx = y; ny = ww - 1 - x; });
-    ExpectImageMoved(w, h, [](LuminanceMatrix& m) { FlipMatrix(m, true); }, false,
-                     [](int ww, int, int x, int y, int& nx, int& ny) { nx = ww - 1 - x; ny = y; });
-    ExpectImageMoved(w, h, [](LuminanceMatrix& m) { FlipMatrix(m, false); }, false,
-                     [](int, int hh, int x, int y, int& nx, int& ny) { nx = x; ny = hh - 1 - y; });
-  }
+  for (auto [w, h] : {std::pair{6, 4}, std::pair{5, 2}, std::pair{2, 7}, std::pair{3, 3}})
+    for (const Move& move : moves) {
+      LuminanceMatrix m;
+      FillArea(m, w, h);
+      move.op(m);
+      ASSERT_EQ(m.w, move.swapsAxes ? h : w);
+      ASSERT_EQ(m.h, move.swapsAxes ? w : h);
+      for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+          const auto [nx, ny] = move.to(w, h, x, y);
+          ASSERT_EQ(Pixel(m, nx, ny), Value(x, y)) << w << "x" << h << " at " << x << "," << y;
+        }
+    }
 }
 
 TEST(PlaneTransforms, QuarterTurnOfWideImageSwapsGeometry) {
   LuminanceMatrix m;
   ASSERT_TRUE(m.Allocate(300, 100));
-  ASSERT_EQ(m.side, 320);
-  ASSERT_EQ(m.rowOffset, 110);
+  ASSERT_TRUE(m.side == 320 && m.colOffset == 10 && m.rowOffset == 110);
   RotateMatrix(m, 0);
-  EXPECT_EQ(m.h, 300);
-  EXPECT_EQ(m.w, 100);
-  EXPECT_EQ(m.rowOffset, 10);
-  EXPECT_EQ(m.colOffset, 110);
+  EXPECT_TRUE(m.w == 100 && m.h == 300 && m.colOffset == 110 && m.rowOffset == 10);
 }
 
 TEST(PlaneTransforms, WholeSquareRestoredByInverseSequences) {
@@ -91,30 +86,28 @@ TEST(PlaneTransforms, WholeSquareRestoredByInverseSequences) {
 TEST(PlaneRenditions, Render8StretchesOnlyWideRanges) {
   LuminanceMatrix m;
   ASSERT_TRUE(m.Allocate(3, 1));
-  m.Set(m.colOffset + 0, m.rowOffset, 0);
-  m.Set(m.colOffset + 1, m.rowOffset, 500);
-  m.Set(m.colOffset + 2, m.rowOffset, 1000);
-  m.RefreshStatistics();
+  auto set = [&m](uint16_t a, uint16_t b, uint16_t c) {
+    m.Set(m.colOffset, m.rowOffset, a);
+    m.Set(m.colOffset + 1, m.rowOffset, b);
+    m.Set(m.colOffset + 2, m.rowOffset, c);
+    m.RefreshStatistics();
+  };
   ImageDesc out;
   ASSERT_EQ(Allocate(out, 3, 1, 8), 0);
+  set(0, 500, 1000);
   Render8(m, true, out);
-  EXPECT_EQ(out.pixels[0], 0);
+  EXPECT_TRUE(out.pixels[0] == 0 && out.pixels[2] == 255);
   EXPECT_EQ(out.pixels[1], 128);  // 127.5 rounds away from zero
-  EXPECT_EQ(out.pixels[2], 255);
   Render8(m, false, out);
   EXPECT_EQ(out.pixels[2], 0);
-
-  m.Set(m.colOffset + 1, m.rowOffset, 77);
-  m.Set(m.colOffset + 2, m.rowOffset, 200);
-  m.RefreshStatistics();
+  set(0, 77, 200);
   Render8(m, true, out);
-  EXPECT_EQ(out.pixels[1], 77);
-  EXPECT_EQ(out.pixels[2], 200);
+  EXPECT_TRUE(out.pixels[1] == 77 && out.pixels[2] == 200);
   Free(out);
 
   ImageDesc wide;
   ASSERT_EQ(Allocate(wide, 3, 1, 16), 0);
-  m.Set(m.colOffset + 2, m.rowOffset, 65535);
+  m.Set(m.colOffset + 2, m.rowOffset, 65535);  // raw samples, whatever the statistics
   Copy16(m, true, wide);
   EXPECT_EQ(reinterpret_cast<uint16_t*>(wide.pixels)[2], 65535);
   Free(wide);

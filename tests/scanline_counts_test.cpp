@@ -2,27 +2,29 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace veska {
 namespace {
 
 constexpr char kRange[] = "Please enter an integer between 1 and 40.";
 constexpr char kNotNumber[] = "Please enter a positive integer.";
 
+// Batch, Full, Preview: the order of the texts.
+std::tuple<int, int, int> Values(const ScanlineCounts& c) {
+  return {c.Batch(), c.Full(), c.Preview()};
+}
+
 TEST(ScanlineCountsTest, DefaultsAndAcceptedValues) {
   ScanlineCounts counts;
-  EXPECT_EQ(counts.Full(), 16);
-  EXPECT_EQ(counts.Preview(), 8);
-  EXPECT_EQ(counts.Batch(), 16);
-  ScanlineTexts texts = counts.Texts();
-  EXPECT_EQ(texts.batch, "16");
-  EXPECT_EQ(texts.preview, "8");
+  EXPECT_EQ(Values(counts), std::tuple(16, 16, 8));
+  EXPECT_EQ(counts.Texts().batch, "16");
+  EXPECT_EQ(counts.Texts().preview, "8");
 
   ScanlineVerdict verdict = counts.Accept({"40", " 24 ", "+8"});
   EXPECT_TRUE(verdict.accepted);
   EXPECT_EQ(verdict.message, "");
-  EXPECT_EQ(counts.Batch(), 40);
-  EXPECT_EQ(counts.Full(), 24);
-  EXPECT_EQ(counts.Preview(), 8);
+  EXPECT_EQ(Values(counts), std::tuple(40, 24, 8));
   EXPECT_EQ(counts.Texts().full, "24");
 }
 
@@ -56,10 +58,7 @@ TEST(ScanlineCountsTest, MessagesAndTheirOrder) {
     EXPECT_EQ(verdict.box, c.box) << c.message;
     EXPECT_EQ(verdict.selectBox, c.selectBox) << c.message;
     EXPECT_EQ(verdict.message, c.message);
-    // A refused set changes nothing.
-    EXPECT_EQ(counts.Batch(), 30);
-    EXPECT_EQ(counts.Full(), 24);
-    EXPECT_EQ(counts.Preview(), 12);
+    EXPECT_EQ(Values(counts), std::tuple(30, 24, 12));  // a refused set changes nothing
   }
 }
 
