@@ -65,8 +65,9 @@ TEST(BmpCodec, RoundTripsEveryWrittenDepthAndTheRectangle) {
         const uint8_t want = c.bits == 1 ? (s[x / 8] >> (7 - x % 8)) & 1 : s[x * c.bits / 8];
         ASSERT_EQ(back.d.Row(y)[x * (c.bits == 24 ? 3 : 1)], want) << x << "," << y;
       }
-    if (c.bits < 24)
+    if (c.bits < 24) {
       EXPECT_EQ(back.d.palette[3].green, c.colourTable ? 200 : c.bits == 1 ? 0 : 3);
+    }
     EXPECT_EQ((back.d.imageType & kImageTypeGray) != 0, c.bits == 8 && !c.colourTable);
   }
   Image colour(40, 30, 24);
