@@ -86,42 +86,39 @@ TEST(BmpCodec, ReadsOtherHeadersDepthsAndCodings) {
   TempDir dir;
   const std::string path = dir.File("o.bmp");
   Image image;
-  BmpInfo info;
+  const auto load = [&](const Bytes& file) {
+    test::WriteBytes(path, file);
+    Free(image.d);
+    BmpInfo info;
+    return Load(path, image, info);
+  };
   // 4 bits, 3 x 2, bottom-up: the bottom row holds indices 1 2 3.
-  test::WriteBytes(path, BmpFile(InfoHeader(3, 2, 4), {0, 0, 0, 0, 9, 9, 9, 0, 50, 60, 70, 0,
-                                                             1, 2, 3, 0},
-                                    {0x12, 0x30, 0, 0, 0x33, 0x30, 0, 0}));
-  ASSERT_EQ(Load(path, image, info), 0);
+  ASSERT_EQ(load(BmpFile(InfoHeader(3, 2, 4), {0, 0, 0, 0, 9, 9, 9, 0, 50, 60, 70, 0, 1, 2, 3, 0},
+                         {0x12, 0x30, 0, 0, 0x33, 0x30, 0, 0})),
+            0);
   EXPECT_EQ(image.d.Row(1)[1], 2);
   EXPECT_EQ(image.d.Row(0)[0], 3);
   EXPECT_EQ(image.d.palette[2].red, 70);
   // 16 bits with 5-6-5 masks: pure red and pure green.
   Bytes masks;
   Put(masks, 0xF800, 4), Put(masks, 0x07E0, 4), Put(masks, 0x001F, 4);
-  test::WriteBytes(path, BmpFile(InfoHeader(2, 1, 16, 3), masks, {0x00, 0xF8, 0xE0, 0x07}));
-  Free(image.d);
-  ASSERT_EQ(Load(path, image, info), 0);
+  ASSERT_EQ(load(BmpFile(InfoHeader(2, 1, 16, 3), masks, {0x00, 0xF8, 0xE0, 0x07})), 0);
   EXPECT_EQ(Bytes(image.d.pixels, image.d.pixels + 6), (Bytes{0, 0, 255, 0, 255, 0}));
   // 32 bits with the default masks, stored top-down.
-  test::WriteBytes(path, BmpFile(InfoHeader(1, -2, 32), {}, {1, 2, 3, 0, 4, 5, 6, 0}));
-  Free(image.d);
-  ASSERT_EQ(Load(path, image, info), 0);
+  ASSERT_EQ(load(BmpFile(InfoHeader(1, -2, 32), {}, {1, 2, 3, 0, 4, 5, 6, 0})), 0);
   EXPECT_EQ(image.d.Row(0)[2], 3);
   EXPECT_EQ(image.d.Row(1)[0], 4);
   // OS/2 core header, 8 bits, 3-byte table entries.
   Bytes core, table(256 * 3, 0);
   Put(core, 12, 4), Put(core, 2, 2), Put(core, 1, 2), Put(core, 1, 2), Put(core, 8, 2);
   table[3 * 7 + 2] = 99;
-  test::WriteBytes(path, BmpFile(core, table, {7, 0, 0, 0}));
-  Free(image.d);
-  ASSERT_EQ(Load(path, image, info), 0);
+  ASSERT_EQ(load(BmpFile(core, table, {7, 0, 0, 0})), 0);
   EXPECT_EQ(image.d.Row(0)[0], 7);
   EXPECT_EQ(image.d.palette[7].red, 99);
   // 8-bit run-length coding with a literal run and a move, 5 x 2.
-  test::WriteBytes(path, BmpFile(InfoHeader(5, 2, 8, 1), {},
-                                    {2, 7, 0, 3, 1, 2, 3, 0, 0, 0, 0, 2, 3, 0, 1, 9, 0, 1}));
-  Free(image.d);
-  ASSERT_EQ(Load(path, image, info), 0);
+  ASSERT_EQ(load(BmpFile(InfoHeader(5, 2, 8, 1), {},
+                         {2, 7, 0, 3, 1, 2, 3, 0, 0, 0, 0, 2, 3, 0, 1, 9, 0, 1})),
+            0);
   EXPECT_EQ(Bytes(image.d.Row(1), image.d.Row(1) + 5), (Bytes{7, 7, 1, 2, 3}));
   EXPECT_EQ(Bytes(image.d.Row(0), image.d.Row(0) + 5), (Bytes{0, 0, 0, 9, 0}));
 }

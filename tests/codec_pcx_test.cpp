@@ -17,7 +17,7 @@ int Load(const std::string& path, Image& image) {
   return test::LoadFile(path, image, info, PcxInformation, PcxRead);
 }
 
-TEST(PcxCodec, GreyWritesVersion5WithTrailerAndRoundTrips) {
+TEST(PcxCodec, WritesVersion5WithTrailerAndRoundTripsGreyAndOneBit) {
   TempDir dir;
   const std::string path = dir.File("g.pcx");
   Image source(33, 17, 8);  // odd width: lines padded to an even byte count
@@ -36,22 +36,20 @@ TEST(PcxCodec, GreyWritesVersion5WithTrailerAndRoundTrips) {
   EXPECT_EQ(test::MaxDiff(source.d, back.d), 0);
   EXPECT_TRUE(back.d.imageType & kImageTypeGray);
 
+  // One bit, through its two-colour table.
+  Image bilevel(21, 5, 1);
+  test::FillPattern(bilevel.d);
+  bilevel.d.palette[0] = RgbQuad{0, 0, 200, 0};
+  ASSERT_EQ(PcxWrite(dir.File("b.pcx"), bilevel.d), 0);
+  Image backBilevel;
+  ASSERT_EQ(Load(dir.File("b.pcx"), backBilevel), 0);
+  EXPECT_EQ(backBilevel.d.palette[0].red, 200);
+  for (int x = 0; x < 21; ++x)
+    EXPECT_EQ(backBilevel.d.Row(2)[x], (bilevel.d.Row(2)[x / 8] >> (7 - x % 8)) & 1) << x;
+
   Image colour(8, 8, 24);
   EXPECT_EQ(PcxWrite(dir.File("c.pcx"), colour.d), status::kBitsPerPixel);
   EXPECT_FALSE(test::fs::exists(dir.File("c.pcx")));
-}
-
-TEST(PcxCodec, OneBitRoundTripsThroughItsTwoColourTable) {
-  TempDir dir;
-  Image source(21, 5, 1);
-  test::FillPattern(source.d);
-  source.d.palette[0] = RgbQuad{0, 0, 200, 0};
-  ASSERT_EQ(PcxWrite(dir.File("b.pcx"), source.d), 0);
-  Image back;
-  ASSERT_EQ(Load(dir.File("b.pcx"), back), 0);
-  EXPECT_EQ(back.d.palette[0].red, 200);
-  for (int x = 0; x < 21; ++x)
-    EXPECT_EQ(back.d.Row(2)[x], (source.d.Row(2)[x / 8] >> (7 - x % 8)) & 1) << x;
 }
 
 TEST(PcxCodec, ReadsThreePlaneColourAndRefusesBadFiles) {

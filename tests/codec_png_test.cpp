@@ -3,9 +3,7 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
-#include <functional>
-
-#include "codec_test_support.h"
+#include "image_file_support.h"
 #include "imagelib/status.h"
 
 namespace veska {
@@ -13,6 +11,7 @@ namespace {
 
 using test::Image;
 using test::TempDir;
+using test::WritePng;
 
 int Load(const std::string& path, Image& image, PngInfo& info) {
   return test::LoadFile(path, image, info, PngInformation, PngRead);
@@ -59,31 +58,6 @@ TEST(PngCodec, RoundTripsEachDepthWithItsPhysicalSize) {
   ASSERT_EQ(PngGetPhysical(path, physical), 0);
   EXPECT_EQ(physical.y, 3780u);
   EXPECT_DOUBLE_EQ(PngApplyResolution({3780, 3780, kPngUnitNone}, back.d), 72);
-}
-
-// Writes a file with libpng itself; `row` fills one row of PNG bytes.
-void WritePng(const std::string& path, int width, int height, int depth, int type, bool interlace,
-              const std::function<void(int y, std::vector<uint8_t>& row)>& row,
-              const std::vector<png_color>& palette = {}) {
-  FILE* f = std::fopen(path.c_str(), "wb");
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png_create_info_struct(png);
-  png_init_io(png, f);
-  png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), depth, type,
-               interlace ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-               PNG_FILTER_TYPE_DEFAULT);
-  if (!palette.empty()) png_set_PLTE(png, info, palette.data(), int(palette.size()));
-  png_write_info(png, info);
-  const int passes = png_set_interlace_handling(png);
-  std::vector<uint8_t> bytes(png_get_rowbytes(png, info));
-  for (int pass = 0; pass < passes; ++pass)
-    for (int y = 0; y < height; ++y) {
-      row(y, bytes);
-      png_write_row(png, bytes.data());
-    }
-  png_write_end(png, info);
-  png_destroy_write_struct(&png, &info);
-  std::fclose(f);
 }
 
 TEST(PngCodec, ReadsDeepPaletteAndAlphaFilesFromOtherWriters) {

@@ -35,7 +35,6 @@ class TempDir {
     fs::remove_all(path_, ec);
   }
   std::string File(const std::string& name) const { return (path_ / name).string(); }
-  const fs::path& path() const { return path_; }
   // Names of the entries in the folder (to find stray temporary files).
   std::vector<std::string> Entries() const {
     std::vector<std::string> names;

@@ -1,21 +1,25 @@
-// Shared by the file-format tests of the image object: a prompter that
-// answers the BIF dimension question, loaded images with test patterns, and
-// hand-made TIFF files of grey samples.
+// Shared by the file-format tests: a prompter that answers the BIF dimension
+// question, TIFF and PNG files written by libtiff's and libpng's own calls,
+// and the samples of a loaded 16-bit plane.
 #pragma once
 
 #include <gtest/gtest.h>
+#include <png.h>
 #include <tiffio.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
-#include <memory>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "codec_test_support.h"
 #include "image/aimage.h"
 #include "image/prompter.h"
-#include "image_fixtures.h"
+#include "imagelib/pixel_access.h"
+#include "tools/sample_images.h"
 
 namespace veska::test {
 
@@ -40,48 +44,112 @@ class BifAnswer : public Prompter {
   Prompter* previous_;
 };
 
-// A loaded image object of width x height at 8 (grey) or 24 bits whose pixel
-// (x, y) is value(x, y), with its channel store built.
-inline std::unique_ptr<AImage> MakeImage(int width, int height, int bits,
-                                         const fixtures::PixelFn& value) {
-  ImageDesc desc;
-  EXPECT_EQ(Allocate(desc, width, height, bits), 0);
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) SetPixelValue(desc, x, y, value(x, y));
-  auto image = std::make_unique<AImage>(desc);
-  image->SetGray(bits == 8 ? 1 : 0);
-  EXPECT_EQ(image->Channels().BuildLuminance(image->Desc(), false, false), 0);
-  return image;
+// How a TIFF test file is laid out.
+struct Layout {
+  const char* mode = "w";  // "wb" big-endian, "wl" little-endian
+  int width = 40, height = 20, bits = 8, samples = 1;
+  uint16_t photometric = PHOTOMETRIC_MINISBLACK, compression = COMPRESSION_NONE;
+  uint16_t planar = PLANARCONFIG_CONTIG;
+  uint32_t rowsPerStrip = 3, tile = 0;  // tile side, 0 for strips
+  int stripsWritten = 1 << 30;           // fewer leaves the last strips without data
+};
+
+// Sample s of pixel (x, y).
+using Sample = std::function<uint32_t(int x, int y, int s)>;
+
+// Packs the samples of rows [top, top + rows) and columns [left, left +
+// columns) of one plane (or all, contiguous) MSB first, 16-bit ones natively.
+inline std::vector<uint8_t> Pack(const Layout& l, const Sample& v, int left, int top, int columns,
+                                 int rows, int plane) {
+  const int perPixel = l.planar == PLANARCONFIG_CONTIG ? l.samples : 1;
+  const size_t rowBytes = (size_t(columns) * perPixel * l.bits + 7) / 8;
+  std::vector<uint8_t> out(rowBytes * rows);
+  for (int r = 0; r < rows; ++r)
+    for (int c = 0; c < columns * perPixel; ++c) {
+      const int x = left + c / perPixel, y = top + r, s = perPixel == 1 ? plane : c % perPixel;
+      const uint32_t value = x < l.width && y < l.height ? v(x, y, s) : 0;
+      uint8_t* row = out.data() + r * rowBytes;
+      if (l.bits == 16) {
+        const uint16_t w = uint16_t(value);
+        std::memcpy(row + 2 * c, &w, 2);  // native order; libtiff swaps as needed
+        continue;
+      }
+      for (int b = 0; b < l.bits; ++b) {
+        const size_t bit = size_t(c) * l.bits + b;
+        if ((value >> (l.bits - 1 - b)) & 1) row[bit / 8] |= uint8_t(0x80 >> (bit % 8));
+      }
+    }
+  return out;
 }
 
-// A one-strip-per-4-rows TIFF of `samples` samples per pixel at `bits` bits,
-// written by libtiff; value(x, y) gives every sample of a pixel. `mode` "wb"
-// writes big-endian, "wl" little-endian.
-inline void WriteSampleTiff(const std::string& path, int width, int height, int bits,
-                            int samples, uint16_t photometric, uint16_t compression,
-                            const char* mode, uint32_t (*value)(int x, int y)) {
-  TIFF* tif = TIFFOpen(path.c_str(), mode);
+inline void WriteTiff(const std::string& path, const Layout& l, const Sample& v,
+                      uint16_t* colourMap = nullptr) {
+  TIFF* tif = TIFFOpen(path.c_str(), l.mode);
   ASSERT_NE(tif, nullptr);
-  TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, width);
-  TIFFSetField(tif, TIFFTAG_IMAGELENGTH, height);
-  TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, bits);
-  TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, samples);
-  TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, photometric);
-  TIFFSetField(tif, TIFFTAG_COMPRESSION, compression);
-  TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-  TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 4);
-  std::vector<uint8_t> row(size_t(width) * samples * bits / 8);
-  for (int y = 0; y < height; ++y) {
-    for (int i = 0; i < width * samples; ++i) {
-      const uint32_t v = value(i / samples, y);
-      if (bits == 16)
-        std::memcpy(&row[2 * size_t(i)], &v, 2);  // native order; libtiff swaps as needed
-      else
-        row[size_t(i)] = uint8_t(v);
-    }
-    ASSERT_EQ(TIFFWriteScanline(tif, row.data(), uint32_t(y), 0), 1);
+  TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, l.width);
+  TIFFSetField(tif, TIFFTAG_IMAGELENGTH, l.height);
+  TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, l.bits);
+  TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, l.samples);
+  TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, l.photometric);
+  TIFFSetField(tif, TIFFTAG_COMPRESSION, l.compression);
+  TIFFSetField(tif, TIFFTAG_PLANARCONFIG, l.planar);
+  if (colourMap) TIFFSetField(tif, TIFFTAG_COLORMAP, colourMap, colourMap, colourMap);
+  const int planes = l.planar == PLANARCONFIG_CONTIG ? 1 : l.samples;
+  if (l.tile) {
+    TIFFSetField(tif, TIFFTAG_TILEWIDTH, l.tile);
+    TIFFSetField(tif, TIFFTAG_TILELENGTH, l.tile);
+    for (int p = 0; p < planes; ++p)
+      for (int y = 0; y < l.height; y += int(l.tile))
+        for (int x = 0; x < l.width; x += int(l.tile)) {
+          auto data = Pack(l, v, x, y, int(l.tile), int(l.tile), p);
+          TIFFWriteEncodedTile(tif, TIFFComputeTile(tif, x, y, 0, uint16_t(p)), data.data(),
+                               tmsize_t(data.size()));
+        }
+  } else {
+    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, l.rowsPerStrip);
+    const int strips = (l.height + int(l.rowsPerStrip) - 1) / int(l.rowsPerStrip);
+    for (int p = 0; p < planes; ++p)
+      for (int s = 0; s < std::min(strips, l.stripsWritten); ++s) {
+        const int top = s * int(l.rowsPerStrip);
+        auto data = Pack(l, v, 0, top, l.width, std::min(int(l.rowsPerStrip), l.height - top), p);
+        TIFFWriteEncodedStrip(tif, uint32_t(p * strips + s), data.data(), tmsize_t(data.size()));
+      }
   }
   TIFFClose(tif);
+}
+
+// A 16-bit tag of a TIFF file.
+inline uint16_t Tag16(const std::string& path, uint32_t tag) {
+  TIFF* tif = TIFFOpen(path.c_str(), "r");
+  uint16_t value = 0;
+  TIFFGetField(tif, tag, &value);
+  TIFFClose(tif);
+  return value;
+}
+
+// A PNG file written by libpng; `row` fills the PNG bytes of row y.
+inline void WritePng(const std::string& path, int width, int height, int depth, int type,
+                     bool interlace, const std::function<void(int y, std::vector<uint8_t>&)>& row,
+                     const std::vector<png_color>& palette = {}) {
+  FILE* f = std::fopen(path.c_str(), "wb");
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  png_init_io(png, f);
+  png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), depth, type,
+               interlace ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+               PNG_FILTER_TYPE_DEFAULT);
+  if (!palette.empty()) png_set_PLTE(png, info, palette.data(), int(palette.size()));
+  png_write_info(png, info);
+  const int passes = png_set_interlace_handling(png);
+  std::vector<uint8_t> bytes(png_get_rowbytes(png, info));
+  for (int pass = 0; pass < passes; ++pass)
+    for (int y = 0; y < height; ++y) {
+      row(y, bytes);
+      png_write_row(png, bytes.data());
+    }
+  png_write_end(png, info);
+  png_destroy_write_struct(&png, &info);
+  std::fclose(f);
 }
 
 // The sample of image row y (from the top), column x of plane 0.
