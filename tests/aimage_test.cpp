@@ -6,27 +6,23 @@
 #include <vector>
 
 #include "image_fixtures.h"
+#include "tools/sample_images.h"
 
 namespace veska {
 namespace {
 
 using fixtures::RecordingReporter;
-using fixtures::Rgb;
 using fixtures::ScopedDesc;
 
 uint32_t Pattern(int x, int y) { return Rgb(10 * x, 20 * y, 5 * (x + y)); }
 
 TEST(AImage, CopyOfARectangleCarriesPixelsFactsAndPlanes) {
-  ImageDesc desc;
-  ASSERT_EQ(Allocate(desc, 8, 6, 24), 0);
-  for (int y = 0; y < 6; ++y)
-    for (int x = 0; x < 8; ++x) SetPixelValue(desc, x, y, Pattern(x, y));
-  AImage source(desc);
+  std::unique_ptr<AImage> made = MakeImage(8, 6, 24, Pattern);
+  AImage& source = *made;
   source.SetFormatIndex(2);
   source.SetFromIndexed(true);
   source.SetResolution(300);
-  source.Channels().SetMultiChannelFlag(true);
-  ASSERT_EQ(source.Channels().BuildLuminance(source.Desc(), false, false), 0);
+  ASSERT_EQ(source.Channels().SetMultiChannel(false), 0);
   SetRect(*source.Desc(), 1, 1, 2, 2);
 
   AImage copy;
