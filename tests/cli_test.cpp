@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "engine/process.h"
+#include "image/primary_plane.h"
+#include "imagelib/pixel_access.h"
 #include "tests/cli_runner.h"
 #include "tools/sample_images.h"
 
@@ -23,7 +25,7 @@ namespace fs = std::filesystem;
 using testutil::CliRun;
 using testutil::ReadWholeFile;
 
-constexpr int kW = 56;
+constexpr int kW = 57;  // an odd difference between width and height
 constexpr int kH = 52;
 
 uint32_t GreyPixel(int x, int y) { return uint32_t(60 + 2 * x + y + int(8 * Noise(x, y))); }
@@ -64,6 +66,23 @@ class CliTest : public testutil::CliFolderTest {
     for (int y = 0; y < kH; ++y)
       for (int x = 0; x < kW; ++x) raw += char(BifByte(x, y));
     WriteText(name, raw);
+  }
+  void ExpectOk(const std::vector<std::string>& args) {
+    CliRun run = Veska(args);
+    EXPECT_EQ(run.exitCode, 0) << args[0] << ": " << run.err;
+  }
+  std::vector<uint32_t> Pixels(const std::string& name) {
+    std::unique_ptr<AImage> image = Loaded(name);
+    std::vector<uint32_t> all;
+    for (int y = 0; y < image->Height(); ++y)
+      for (int x = 0; x < image->Width(); ++x) all.push_back(GetPixelValue(*image->Desc(), x, y));
+    return all;
+  }
+  // Sample (x, y) of a file that must load as 16-bit samples.
+  uint16_t SampleOf(const std::string& name, int x, int y) {
+    std::unique_ptr<AImage> image = Loaded(name);
+    EXPECT_TRUE(image->Channels().SixteenBit()) << name;
+    return ImageRow(image->Channels().Plane(0)->Matrix(), y)[x];
   }
 };
 
@@ -157,7 +176,7 @@ TEST_F(CliTest, BatchBifInputsNeedTheirSize) {
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_NE(run.err.find("--bif-size WxH"), std::string::npos) << run.err;
   EXPECT_EQ(run.out, "Error reading input file raw.bif\n");
-  run = Veska({"batch", "jobs.btc", "--bif-size", "56x52", "--scanlines", "16"});
+  run = Veska({"batch", "jobs.btc", "--bif-size", "57x52", "--scanlines", "16"});
   EXPECT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(run.out, EntryLog("raw.bif", "out.bmp"));
 }
@@ -166,7 +185,7 @@ TEST_F(CliTest, InfoOnEveryFormat) {
   WriteGrey("grey.png");
   CliRun run = Veska({"info", "grey.png"});
   EXPECT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_EQ(run.out, "format: PNG\nwidth: 56\nheight: 52\nbits_per_pixel: 8\ngrayscale: yes\n"
+  EXPECT_EQ(run.out, "format: PNG\nwidth: 57\nheight: 52\nbits_per_pixel: 8\ngrayscale: yes\n"
                      "from_indexed: no\ndpi: 72.00\nluminance: single\nsixteen_bit: no\n" +
                          ChannelLine(GreyPixel));
 
@@ -184,8 +203,8 @@ TEST_F(CliTest, InfoOnEveryFormat) {
   const std::pair<std::string, std::string> cases[] = {
       {"s16.tif", "sixteen_bit: yes\n" + ChannelLine(Sample16)},
       {"m.asc", "sixteen_bit: no\n" + ChannelLine(AsciiValue)},
-      {"raw.bif --bif-size 56x52", ChannelLine(BifByte)},
-      {"colour.bmp", "format: BMP\nwidth: 56\nheight: 52\nbits_per_pixel: 24\ngrayscale: no\n"},
+      {"raw.bif --bif-size 57x52", ChannelLine(BifByte)},
+      {"colour.bmp", "format: BMP\nwidth: 57\nheight: 52\nbits_per_pixel: 24\ngrayscale: no\n"},
       {"colour.jpg", "format: JPEG\n"},
       {"grey.pcx", "format: PCX\n"},
   };
@@ -253,12 +272,12 @@ TEST_F(CliTest, UsageErrorsExitTwoAndWriteNothing) {
       {"process grey.png o.png --big 3 --small 31",
        "Big Cursor must be larger than Small Cursor '3', '31'"},
       {"process grey.png o.png --big 31 --small 4", "Cursor must be odd '4'"},
-      {process + "--rect 0,0,56,10", "--rect must lie inside the 56x52 image"},
+      {process + "--rect 0,0,57,10", "--rect must lie inside the 57x52 image"},
       {process + "--scanlines 41", "--scanlines must be a whole number from 1 to 40"},
       {process + "--luminance rgb", "--luminance must be"},
       {"process raw.bif o.png --big 31 --small 3", "--bif-size WxH"},
       {"batch jobs.btc --scanlines 15", "--scanlines must be a whole number from 16 to 40"},
-      {"convert raw.bif o.png --bif-size 56", "--bif-size must be"},
+      {"convert raw.bif o.png --bif-size 57", "--bif-size must be"},
       {"convert grey.png", "missing operand"},
       {"info grey.png --frobnicate", "unknown option '--frobnicate'"},
       {"mix grey.png grey.png o.png --weights 50,101", "--weights must be W1,W2"},
@@ -296,6 +315,54 @@ TEST_F(CliTest, ConvertKeepsSixteenBitSamples) {
   run = Veska({"convert", "s16.tif", "copy.jpeg"});
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_EQ(run.err, "Error -11: Unknown file format\n");
+}
+
+TEST_F(CliTest, QuarterTurnsGiveBackTheInput) {
+  WriteColour("in.png");
+  ExpectOk({"rotate", "in.png", "r.png", "90"});
+  std::unique_ptr<AImage> turned = Loaded("r.png");
+  ASSERT_TRUE(turned->Width() == kH && turned->Height() == kW);
+  EXPECT_EQ(GetPixelValue(*turned->Desc(), kH - 1, 0), ColourPixel(0, 0));  // clockwise
+  ExpectOk({"rotate", "r.png", "back.png", "270"});
+  EXPECT_EQ(Pixels("back.png"), Pixels("in.png"));
+  ExpectOk({"rotate", "in.png", "t.png", "90"});
+  for (int turn = 1; turn < 4; ++turn) ExpectOk({"rotate", "t.png", "t.png", "90"});
+  EXPECT_EQ(Pixels("t.png"), Pixels("in.png"));
+}
+
+TEST_F(CliTest, SixteenBitTiffStaysSixteenBitThroughEveryCommand) {
+  Write("s.tif", MakeSampleImage(kW, kH, true, Sample16));
+  ExpectOk({"rotate", "s.tif", "r.tif", "270"});
+  ExpectOk({"flip", "s.tif", "f.tif", "lr"});
+  ExpectOk({"resize", "s.tif", "z.tif", "60x70", "--interpolate"});
+  ExpectOk({"mix", "s.tif", "f.tif", "m.tif", "--weights", "50,50"});
+  EXPECT_EQ(SampleOf("r.tif", 0, kW - 1), Sample16(0, 0));
+  EXPECT_EQ(SampleOf("f.tif", kW - 1, 0), Sample16(0, 0));
+  EXPECT_EQ(SampleOf("m.tif", 0, 3), (Sample16(0, 3) + Sample16(kW - 1, 3)) / 2);
+  CliRun info = Veska({"info", "z.tif"});
+  EXPECT_NE(info.out.find("width: 60\nheight: 70\n"), std::string::npos) << info.out;
+  EXPECT_NE(info.out.find("sixteen_bit: yes\n"), std::string::npos) << info.out;
+}
+
+TEST_F(CliTest, MixWeighsGreyImagesAndRefusesUnlikeOnes) {
+  WriteGrey("g.png");
+  Write("h.png", MakeImage(kW, kH, 8, [](int x, int y) { return GreyPixel(y, x); }));
+  ExpectOk({"mix", "g.png", "h.png", "m.png", "--weights", "100,-50"});
+  EXPECT_EQ(GetPixelValue(*Loaded("m.png")->Desc(), 40, 2),
+            uint32_t(GreyPixel(40, 2) - GreyPixel(2, 40) / 2.0));
+
+  WriteColour("c.png");
+  WriteGrey("small.png", kW, 50);
+  const std::pair<const char*, std::string> cases[] = {
+      {"c.png", "veska mix: The color type (color/grayscale) of Primary and Secondary images "
+                "does not match and cannot be mixed.\n"},
+      {"small.png", "Error -100: Cannot mix images that are different sizes\n"}};
+  for (const auto& [secondary, message] : cases) {
+    CliRun run = Veska({"mix", "g.png", secondary, "o.png", "--weights", "50,50"});
+    EXPECT_EQ(run.exitCode, 1) << secondary;
+    EXPECT_EQ(run.err, message);
+  }
+  EXPECT_FALSE(fs::exists(At("o.png")));
 }
 
 }  // namespace
