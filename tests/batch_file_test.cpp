@@ -34,37 +34,32 @@ std::string FormatErrorOf(const std::string& bytes) {
   return message;
 }
 
+// "input,big,small,output;" for every entry.
+std::string Describe(const std::vector<BatchEntry>& entries) {
+  std::string text;
+  for (const BatchEntry& e : entries)
+    text += e.inputName + "," + std::to_string(e.bigCursor) + "," +
+            std::to_string(e.smallCursor) + "," + e.outputName + ";";
+  return text;
+}
+
 TEST(BatchFileTest, LineEndsAndLineCuts) {
-  for (const char* bytes : {"a,31,11,b\nc,9,3,d\n", "a,31,11,b\r\nc,9,3,d\r\n", "a,31,11,b\nc,9,3,d"}) {
+  for (const char* bytes :
+       {"a,31,11,b\nc,9,3,d\n", "a,31,11,b\r\nc,9,3,d\r\n", "a,31,11,b\nc,9,3,d"}) {
     int status = 0;
-    std::vector<BatchEntry> entries = ReadAll(bytes, &status);
-    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(Describe(ReadAll(bytes, &status)), "a,31,11,b;c,9,3,d;") << bytes;
     EXPECT_EQ(status, kBatchEnd);
-    EXPECT_EQ(entries[1].inputName + entries[1].outputName, "cd");
-    EXPECT_EQ(entries[1].bigCursor * 100 + entries[1].smallCursor, 903);
   }
-  // 80 characters, then the line end reads as an empty line and ends the file.
-  const std::string head = "a,31,11,";
-  std::vector<BatchEntry> entries = ReadAll(head + std::string(72, 'o') + "\nb,3,1,c\n");
-  ASSERT_EQ(entries.size(), 1u);
-  EXPECT_EQ(entries[0].outputName, std::string(72, 'o'));
-  // 79 characters and CR LF: the CR is the 80th character and vanishes in trimming.
-  entries = ReadAll(head + std::string(71, 'o') + "\r\nb,3,1,c\r\n");
-  ASSERT_EQ(entries.size(), 1u);
-  EXPECT_EQ(entries[0].outputName, std::string(71, 'o'));
-  char buffer[CBatchFile::kLineCapacity + 1];
-  CBatchFile batch;
-  batch.OpenBytes(std::string(79, 'y') + "\r\n");
-  EXPECT_EQ(batch.ReadLine(buffer, 80), 80);
-  EXPECT_EQ(buffer[79], '\r');
-  EXPECT_EQ(batch.ReadLine(buffer, 80), 0);
-  // Past the 80th character a new line starts: an entry, or a comment.
-  entries = ReadAll(head + std::string(72, 'o') + "p,5,3,q\n");
-  ASSERT_EQ(entries.size(), 2u);
-  EXPECT_EQ(entries[1].inputName, "p");
-  entries = ReadAll(head + std::string(72, 'o') + ";p,5,3,q\nr,5,3,s");
-  ASSERT_EQ(entries.size(), 2u);
-  EXPECT_EQ(entries[1].inputName, "r");
+  // A line ends after 80 characters. Its line end then reads as an empty line,
+  // which ends the file (a CR as the 80th character vanishes in trimming);
+  // anything else starts the next line: an entry, or a comment.
+  const std::string head = "a,31,11,", o72(72, 'o'), o71(71, 'o');
+  const std::pair<std::string, std::string> cuts[] = {
+      {head + o72 + "\nb,3,1,c\n", head + o72 + ";"},
+      {head + o71 + "\r\nb,3,1,c\r\n", head + o71 + ";"},
+      {head + o72 + "p,5,3,q\n", head + o72 + ";p,5,3,q;"},
+      {head + o72 + ";p,5,3,q\nr,5,3,s", head + o72 + ";r,5,3,s;"}};
+  for (const auto& [bytes, entries] : cuts) EXPECT_EQ(Describe(ReadAll(bytes)), entries);
 }
 
 TEST(BatchFileTest, BlankLinesCommentsAndFormatErrors) {
@@ -88,9 +83,7 @@ TEST(BatchFileTest, BlankLinesCommentsAndFormatErrors) {
   std::string message;
   ASSERT_TRUE(batch.ReadEntry(&status, &message));
   EXPECT_FALSE(batch.ReadEntry(&status, &message));
-  EXPECT_EQ(batch.InputName() + "," + std::to_string(batch.BigCursor()) + "," +
-                std::to_string(batch.SmallCursor()) + "," + batch.OutputName(),
-            "c,7,11,b");
+  EXPECT_EQ(Describe({batch.Entry()}), "c,7,11,b;");
   EXPECT_EQ(batch.Line(), "c,7");
 }
 
@@ -98,17 +91,12 @@ TEST(BatchFileTest, NumberFieldsAndWhiteSpace) {
   const std::pair<const char*, int32_t> cases[] = {
       {"31.9", 31}, {"abc", 0},          {" \t-7", -7},  {"+5x", 5},
       {"1 2", 1},   {"4294967297", 1},   {"2147483648", INT32_MIN}, {"", 0}};
-  for (const auto& [field, value] : cases) {
-    std::vector<BatchEntry> entries = ReadAll(std::string("a,") + field + ",1,b\n");
-    ASSERT_EQ(entries.size(), 1u) << field;
-    EXPECT_EQ(entries[0].bigCursor, value) << field;
-  }
+  for (const auto& [field, value] : cases)
+    EXPECT_EQ(Describe(ReadAll(std::string("a,") + field + ",1,b\n")),
+              "a," + std::to_string(value) + ",1,b;") << field;
   // Names are trimmed; a fifth field and anything after it are ignored.
-  std::vector<BatchEntry> entries = ReadAll(" \tin put.jpg \t,  31 , 11 ,\tout.png \v,x,y\r\n");
-  ASSERT_EQ(entries.size(), 1u);
-  EXPECT_EQ(entries[0].inputName, "in put.jpg");
-  EXPECT_EQ(entries[0].smallCursor, 11);
-  EXPECT_EQ(entries[0].outputName, "out.png");
+  EXPECT_EQ(Describe(ReadAll(" \tin put.jpg \t,  31 , 11 ,\tout.png \v,x,y\r\n")),
+            "in put.jpg,31,11,out.png;");
 }
 
 class BatchValidateTest : public ::testing::Test {
@@ -160,24 +148,6 @@ TEST_F(BatchValidateTest, InputFilesAndStoppingRules) {
   EXPECT_EQ(Validate(Line("31,11") + "\n\n" + Line("30,1") + "\n"), "valid");
   EXPECT_EQ(Validate(";only\n;comments\n"), "valid");
   EXPECT_EQ(Validate(""), "valid");
-}
-
-TEST_F(BatchValidateTest, OpensFilesAndRefusesFolders) {
-  std::string path = (dir_ / "jobs.btc").string();
-  std::ofstream(path, std::ios::binary) << ";jobs\r\n" << Line("31,11") << "\r\n";
-  CBatchFile batch;
-  ASSERT_EQ(batch.Open(path), FileOpenStatus::kOk);
-  std::string message;
-  int status = 0;
-  ASSERT_TRUE(batch.ReadEntry(&status, &message));
-  EXPECT_EQ(batch.OutputName(), "out.png");
-  ASSERT_EQ(batch.Open(path), FileOpenStatus::kOk);
-  EXPECT_TRUE(batch.ValidateBatch(&message));
-  EXPECT_FALSE(batch.ReadFailed());
-  // A folder or a missing file is reported, never read as an empty batch.
-  EXPECT_EQ(batch.Open(dir_.string()), FileOpenStatus::kIsDirectory);
-  EXPECT_FALSE(batch.ReadEntry(&status, &message));
-  EXPECT_EQ(batch.Open((dir_ / "missing.btc").string()), FileOpenStatus::kNotFound);
 }
 
 }  // namespace

@@ -5,13 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "engine/channel_store.h"
-#include "image/aimage.h"
-#include "image/image_file.h"
 #include "imagelib/status.h"
 #include "tests/cli_runner.h"
 #include "tests/test_progress.h"
@@ -44,24 +41,22 @@ class EventLog final : public BatchLog, public ErrorReporter {
 
 uint32_t Grey(int x, int y) { return uint32_t(50 + 2 * x + y + int(6 * Noise(x, y))); }
 
-class BatchRunTest : public ::testing::Test {
+// Batch lines hold at most 80 characters: the runs start in the test's
+// folder and name their files relative to it, as a real run does.
+class BatchRunTest : public testutil::CliFolderTest {
  protected:
   void SetUp() override {
-    dir_ = testutil::FreshTestFolder("batch_run");
-    // Batch lines hold at most 80 characters: the names are relative to the
-    // test's folder, as they are to the current folder of a real run.
+    CliFolderTest::SetUp();
     home_ = fs::current_path();
     fs::current_path(dir_);
-    std::unique_ptr<AImage> image = MakeImage(52, 50, 8, Grey);
-    ASSERT_EQ(Save(*image, "in.png"), 0);
+    Write("in.png", MakeImage(52, 50, 8, Grey));
   }
   void TearDown() override { fs::current_path(home_); }
   std::string WriteBatch(const std::string& text) {
-    std::ofstream("jobs.btc", std::ios::binary) << text;
+    WriteText("jobs.btc", text);
     return "jobs.btc";
   }
 
-  fs::path dir_;
   fs::path home_;
 };
 

@@ -1,6 +1,6 @@
 // A fresh folder per test, and runs of the built `veska` program as a user
 // would start it: in a chosen folder, with stdin from /dev/null and stdout and
-// stderr captured.
+// stderr captured; a test fixture that writes its input images there.
 #pragma once
 
 #include <fcntl.h>
@@ -11,9 +11,13 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "image/aimage.h"
+#include "image/image_file.h"
 
 extern char** environ;
 
@@ -74,5 +78,33 @@ inline CliRun RunProgram(const std::string& program, const std::vector<std::stri
   if (!merged) run.err = ReadWholeFile(errPath);
   return run;
 }
+
+// Runs of `veska` in a fresh folder named after the test suite and test.
+class CliFolderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = FreshTestFolder(
+        ::testing::UnitTest::GetInstance()->current_test_info()->test_suite_name());
+  }
+  CliRun Veska(const std::vector<std::string>& args, bool merged = false) {
+    return RunProgram(VESKA_CLI, args, dir_, merged);
+  }
+  std::filesystem::path At(const std::string& name) const { return dir_ / name; }
+  void WriteText(const std::string& name, const std::string& text) {
+    std::ofstream(At(name), std::ios::binary) << text;
+  }
+  void Write(const std::string& name, const std::unique_ptr<AImage>& image) {
+    ASSERT_NE(image, nullptr);
+    ASSERT_EQ(Save(*image, At(name).string()), 0) << name;
+  }
+  // The image a file loads as; not Loaded() (and a failure noted) when it does not load.
+  std::unique_ptr<AImage> Loaded(const std::string& name) {
+    auto image = std::make_unique<AImage>();
+    EXPECT_EQ(Load(*image, At(name).string()), 0) << name;
+    return image;
+  }
+
+  std::filesystem::path dir_;
+};
 
 }  // namespace veska::testutil

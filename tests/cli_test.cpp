@@ -6,13 +6,15 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
+#include <iterator>
+#include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "engine/process.h"
-#include "image/aimage.h"
-#include "image/image_file.h"
+#include "image/primary_plane.h"
+#include "imagelib/pixel_access.h"
 #include "tests/cli_runner.h"
 #include "tools/sample_images.h"
 
@@ -23,7 +25,7 @@ namespace fs = std::filesystem;
 using testutil::CliRun;
 using testutil::ReadWholeFile;
 
-constexpr int kW = 56;
+constexpr int kW = 57;  // an odd difference between width and height
 constexpr int kH = 52;
 
 uint32_t GreyPixel(int x, int y) { return uint32_t(60 + 2 * x + y + int(8 * Noise(x, y))); }
@@ -34,42 +36,30 @@ uint16_t Sample16(int x, int y) { return uint16_t(1000 + 37 * x + 11 * y); }
 int AsciiValue(int x, int y) { return (x * 7 + y * 13) % 1000; }
 uint8_t BifByte(int x, int y) { return uint8_t(x * 3 + y * 2); }
 
+// The "channel 0" line of `veska info` for an image whose values are value(x, y).
 template <typename F>
-std::pair<int, int> MinMax(F value) {
+std::string ChannelLine(F value) {
   int lo = 1 << 30, hi = -1;
   for (int y = 0; y < kH; ++y)
     for (int x = 0; x < kW; ++x) {
       lo = std::min(lo, int(value(x, y)));
       hi = std::max(hi, int(value(x, y)));
     }
-  return {lo, hi};
+  return "channel 0: min=" + std::to_string(lo) + " max=" + std::to_string(hi) + "\n";
 }
 
-std::string ChannelLine(int index, std::pair<int, int> range) {
-  return "channel " + std::to_string(index) + ": min=" + std::to_string(range.first) +
-         " max=" + std::to_string(range.second) + "\n";
-}
-
-class CliTest : public ::testing::Test {
+class CliTest : public testutil::CliFolderTest {
  protected:
-  void SetUp() override { dir_ = testutil::FreshTestFolder("cli"); }
-
-  CliRun Veska(const std::vector<std::string>& args, bool merged = false) {
-    return testutil::RunProgram(VESKA_CLI, args, dir_, merged);
-  }
-  fs::path At(const std::string& name) const { return dir_ / name; }
-  void WriteText(const std::string& name, const std::string& text) {
-    std::ofstream(At(name), std::ios::binary) << text;
-  }
-  void SaveImage(const std::string& name, const std::unique_ptr<AImage>& image) {
-    ASSERT_NE(image, nullptr);
-    ASSERT_EQ(Save(*image, At(name).string()), 0) << name;
+  // Runs `veska` with the blank-separated words of `line`.
+  CliRun VeskaLine(const std::string& line) {
+    std::istringstream words(line);
+    return Veska({std::istream_iterator<std::string>(words), {}});
   }
   void WriteGrey(const std::string& name, int width = kW, int height = kH) {
-    SaveImage(name, MakeImage(width, height, 8, GreyPixel));
+    Write(name, MakeImage(width, height, 8, GreyPixel));
   }
   void WriteColour(const std::string& name, int width = kW, int height = kH) {
-    SaveImage(name, MakeImage(width, height, 24, ColourPixel));
+    Write(name, MakeImage(width, height, 24, ColourPixel));
   }
   void WriteBif(const std::string& name) {
     std::string raw;
@@ -77,14 +67,23 @@ class CliTest : public ::testing::Test {
       for (int x = 0; x < kW; ++x) raw += char(BifByte(x, y));
     WriteText(name, raw);
   }
-  // The image a file loads as, or nullptr.
-  std::unique_ptr<AImage> Loaded(const std::string& name) {
-    auto image = std::make_unique<AImage>();
-    if (Load(*image, At(name).string()) != 0) return nullptr;
-    return image;
+  void ExpectOk(const std::vector<std::string>& args) {
+    CliRun run = Veska(args);
+    EXPECT_EQ(run.exitCode, 0) << args[0] << ": " << run.err;
   }
-
-  fs::path dir_;
+  std::vector<uint32_t> Pixels(const std::string& name) {
+    std::unique_ptr<AImage> image = Loaded(name);
+    std::vector<uint32_t> all;
+    for (int y = 0; y < image->Height(); ++y)
+      for (int x = 0; x < image->Width(); ++x) all.push_back(GetPixelValue(*image->Desc(), x, y));
+    return all;
+  }
+  // Sample (x, y) of a file that must load as 16-bit samples.
+  uint16_t SampleOf(const std::string& name, int x, int y) {
+    std::unique_ptr<AImage> image = Loaded(name);
+    EXPECT_TRUE(image->Channels().SixteenBit()) << name;
+    return ImageRow(image->Channels().Plane(0)->Matrix(), y)[x];
+  }
 };
 
 // The log of one successful entry, as printed on stdout.
@@ -111,7 +110,6 @@ TEST_F(CliTest, BatchRunsEveryEntryAndLogs) {
   EXPECT_EQ(run.out, expected);
   EXPECT_EQ(ReadWholeFile(At("run.log")), Crlf2(expected));
   std::unique_ptr<AImage> out2 = Loaded("out2.bmp");
-  ASSERT_NE(out2, nullptr);
   EXPECT_EQ(out2->Width(), kW);
   EXPECT_EQ(out2->Desc()->BitsPerPixel(), 24);
 
@@ -127,7 +125,7 @@ TEST_F(CliTest, BatchRunsEveryEntryAndLogs) {
 
 TEST_F(CliTest, BatchStopsAtTheFirstFailedEntry) {
   WriteGrey("grey.png");
-  SaveImage("small.png", MakeImage(49, kH, 8, GreyPixel));  // below the 50-pixel minimum
+  WriteGrey("small.png", 49, kH);  // below the 50-pixel minimum
   WriteText("jobs.btc", "grey.png,31,3,out1.png\nsmall.png,31,3,out2.png\ngrey.png,31,3,out3.png\n");
   CliRun run = Veska({"batch", "jobs.btc", "--log", "run.log"}, /*merged=*/true);
   EXPECT_EQ(run.exitCode, 1);
@@ -165,15 +163,10 @@ TEST_F(CliTest, BatchFileRefusedBeforeAnythingRuns) {
   run = Veska({"batch", "missing.btc"});
   EXPECT_EQ(run.exitCode, 2);
   EXPECT_EQ(run.err, "Batch File 'missing.btc' does not exist\n");
-
   fs::create_directory(At("folder.btc"));
   run = Veska({"batch", "folder.btc"});
   EXPECT_EQ(run.exitCode, 2);
   EXPECT_NE(run.err.find("'folder.btc'"), std::string::npos) << run.err;
-
-  run = Veska({"batch", "jobs.btc", "--scanlines", "15"});
-  EXPECT_EQ(run.exitCode, 2);
-  EXPECT_NE(run.err.find("--scanlines must be a whole number from 16 to 40"), std::string::npos);
 }
 
 TEST_F(CliTest, BatchBifInputsNeedTheirSize) {
@@ -183,7 +176,7 @@ TEST_F(CliTest, BatchBifInputsNeedTheirSize) {
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_NE(run.err.find("--bif-size WxH"), std::string::npos) << run.err;
   EXPECT_EQ(run.out, "Error reading input file raw.bif\n");
-  run = Veska({"batch", "jobs.btc", "--bif-size", "56x52", "--scanlines", "16"});
+  run = Veska({"batch", "jobs.btc", "--bif-size", "57x52", "--scanlines", "16"});
   EXPECT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(run.out, EntryLog("raw.bif", "out.bmp"));
 }
@@ -192,11 +185,11 @@ TEST_F(CliTest, InfoOnEveryFormat) {
   WriteGrey("grey.png");
   CliRun run = Veska({"info", "grey.png"});
   EXPECT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_EQ(run.out, "format: PNG\nwidth: 56\nheight: 52\nbits_per_pixel: 8\ngrayscale: yes\n"
+  EXPECT_EQ(run.out, "format: PNG\nwidth: 57\nheight: 52\nbits_per_pixel: 8\ngrayscale: yes\n"
                      "from_indexed: no\ndpi: 72.00\nluminance: single\nsixteen_bit: no\n" +
-                         ChannelLine(0, MinMax(GreyPixel)));
+                         ChannelLine(GreyPixel));
 
-  SaveImage("s16.tif", MakeSampleImage(kW, kH, true, Sample16));
+  Write("s16.tif", MakeSampleImage(kW, kH, true, Sample16));
   std::string text;
   for (int y = 0; y < kH; ++y) {
     for (int x = 0; x < kW; ++x) text += std::to_string(AsciiValue(x, y)) + "\t";
@@ -207,19 +200,17 @@ TEST_F(CliTest, InfoOnEveryFormat) {
   WriteColour("colour.bmp");
   WriteColour("colour.jpg");
   WriteGrey("grey.pcx");
-  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
-      {{"s16.tif"}, "sixteen_bit: yes\n" + ChannelLine(0, MinMax(Sample16))},
-      {{"m.asc"}, "sixteen_bit: no\n" + ChannelLine(0, MinMax(AsciiValue))},
-      {{"raw.bif", "--bif-size", "56x52"}, ChannelLine(0, MinMax(BifByte))},
-      {{"colour.bmp"}, "format: BMP\nwidth: 56\nheight: 52\nbits_per_pixel: 24\ngrayscale: no\n"},
-      {{"colour.jpg"}, "format: JPEG\n"},
-      {{"grey.pcx"}, "format: PCX\n"},
+  const std::pair<std::string, std::string> cases[] = {
+      {"s16.tif", "sixteen_bit: yes\n" + ChannelLine(Sample16)},
+      {"m.asc", "sixteen_bit: no\n" + ChannelLine(AsciiValue)},
+      {"raw.bif --bif-size 57x52", ChannelLine(BifByte)},
+      {"colour.bmp", "format: BMP\nwidth: 57\nheight: 52\nbits_per_pixel: 24\ngrayscale: no\n"},
+      {"colour.jpg", "format: JPEG\n"},
+      {"grey.pcx", "format: PCX\n"},
   };
   for (const auto& [args, part] : cases) {
-    std::vector<std::string> words = {"info"};
-    words.insert(words.end(), args.begin(), args.end());
-    run = Veska(words);
-    EXPECT_EQ(run.exitCode, 0) << args[0] << run.err;
+    run = VeskaLine("info " + args);
+    EXPECT_EQ(run.exitCode, 0) << args << run.err;
     EXPECT_NE(run.out.find(part), std::string::npos) << run.out;
   }
   run = Veska({"info", "nothing.png"});
@@ -251,15 +242,11 @@ TEST_F(CliTest, ProcessMatchesTheEngineWithAndWithoutRectangle) {
     CliRun run = Veska(args);
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out + run.err, "");
-    std::unique_ptr<AImage> cli = Loaded("out.bmp");
-    ASSERT_NE(cli, nullptr);
 
     // The same run in this process.
-    std::unique_ptr<AImage> input = Loaded(c.input);
-    ASSERT_NE(input, nullptr);
-    if (c.multi) {
-      ASSERT_EQ(input->Channels().SetMultiChannel(false), 0);
-    }
+    std::unique_ptr<AImage> cli = Loaded("out.bmp"), input = Loaded(c.input);
+    ASSERT_TRUE(cli->Loaded() && input->Loaded());
+    ASSERT_EQ(c.multi ? input->Channels().SetMultiChannel(false) : 0, 0);
     for (int i = 0; i < input->Channels().PlaneCount(); ++i) input->Channels().SetCursors(i, 3, 21);
     AImage expected;
     ASSERT_TRUE(ProcessImage(expected, *input, c.rect, kAllChannels, c.scanlines, true, false));
@@ -273,36 +260,41 @@ TEST_F(CliTest, ProcessMatchesTheEngineWithAndWithoutRectangle) {
   }
 }
 
-TEST_F(CliTest, UsageErrorsExitTwo) {
+TEST_F(CliTest, UsageErrorsExitTwoAndWriteNothing) {
   WriteGrey("grey.png");
   WriteBif("raw.bif");
-  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
-      {{}, "Usage: veska COMMAND"},
-      {{"sharpen", "grey.png"}, "unknown command 'sharpen'"},
-      {{"process", "grey.png", "o.png", "--big", "31"}, "missing --small"},
-      {{"process", "grey.png", "o.png", "--big", "x", "--small", "3"}, "--big must be a whole"},
-      {{"process", "grey.png", "o.png", "--big", "3", "--small", "31"},
+  const std::string process = "process grey.png o.png --big 31 --small 3 ";
+  const std::pair<std::string, std::string> cases[] = {
+      {"", "Usage: veska COMMAND"},
+      {"sharpen grey.png", "unknown command 'sharpen'"},
+      {"process grey.png o.png --big 31", "missing --small"},
+      {"process grey.png o.png --big x --small 3", "--big must be a whole"},
+      {"process grey.png o.png --big 3 --small 31",
        "Big Cursor must be larger than Small Cursor '3', '31'"},
-      {{"process", "grey.png", "o.png", "--big", "31", "--small", "4"}, "Cursor must be odd '4'"},
-      {{"process", "grey.png", "o.png", "--big", "31", "--small", "3", "--rect", "0,0,56,10"},
-       "--rect must lie inside the 56x52 image"},
-      {{"process", "grey.png", "o.png", "--big", "31", "--small", "3", "--scanlines", "41"},
-       "--scanlines must be a whole number from 1 to 40"},
-      {{"process", "grey.png", "o.png", "--big", "31", "--small", "3", "--luminance", "rgb"},
-       "--luminance must be"},
-      {{"process", "raw.bif", "o.png", "--big", "31", "--small", "3"}, "--bif-size WxH"},
-      {{"convert", "raw.bif", "o.png", "--bif-size", "56"}, "--bif-size must be"},
-      {{"convert", "grey.png"}, "missing operand"},
-      {{"info", "grey.png", "--frobnicate"}, "unknown option '--frobnicate'"},
+      {"process grey.png o.png --big 31 --small 4", "Cursor must be odd '4'"},
+      {process + "--rect 0,0,57,10", "--rect must lie inside the 57x52 image"},
+      {process + "--scanlines 41", "--scanlines must be a whole number from 1 to 40"},
+      {process + "--luminance rgb", "--luminance must be"},
+      {"process raw.bif o.png --big 31 --small 3", "--bif-size WxH"},
+      {"batch jobs.btc --scanlines 15", "--scanlines must be a whole number from 16 to 40"},
+      {"convert raw.bif o.png --bif-size 57", "--bif-size must be"},
+      {"convert grey.png", "missing operand"},
+      {"info grey.png --frobnicate", "unknown option '--frobnicate'"},
+      {"mix grey.png grey.png o.png --weights 50,101", "--weights must be W1,W2"},
+      {"mix grey.png grey.png o.png", "missing --weights"},
+      {"rotate grey.png o.png 45", "the angle must be 90, 180 or 270, not '45'"},
+      {"flip grey.png o.png up", "the direction must be lr or ud, not 'up'"},
+      {"resize grey.png o.png 0x50", "the size must be WIDTHxHEIGHT"},
   };
-  for (const auto& [args, message] : cases) {
-    CliRun run = Veska(args);
-    EXPECT_EQ(run.exitCode, 2) << message;
-    EXPECT_NE(run.err.find(message), std::string::npos) << run.err;
+  for (const auto& [line, message] : cases) {
+    CliRun run = VeskaLine(line);
+    EXPECT_EQ(run.exitCode, 2) << line;
+    EXPECT_NE(run.err.find(message), std::string::npos) << line << ": " << run.err;
   }
   EXPECT_FALSE(fs::exists(At("o.png")));
 
-  for (const char* command : {"process", "convert", "info", "batch"}) {
+  for (const char* command :
+       {"process", "convert", "info", "batch", "rotate", "flip", "resize", "mix"}) {
     CliRun run = Veska({command, "--help"});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out.rfind(std::string("Usage: veska ") + command, 0), 0u) << run.out;
@@ -313,16 +305,64 @@ TEST_F(CliTest, UsageErrorsExitTwo) {
 }
 
 TEST_F(CliTest, ConvertKeepsSixteenBitSamples) {
-  SaveImage("s16.tif", MakeSampleImage(kW, kH, true, Sample16));
+  Write("s16.tif", MakeSampleImage(kW, kH, true, Sample16));
   CliRun run = Veska({"convert", "s16.tif", "copy.TIF"});
   ASSERT_EQ(run.exitCode, 0) << run.err;
   std::unique_ptr<AImage> copy = Loaded("copy.TIF");
-  ASSERT_NE(copy, nullptr);
+  ASSERT_TRUE(copy->Loaded());
   EXPECT_TRUE(copy->Channels().SixteenBit());
-  EXPECT_EQ(copy->Channels().Plane(0)->Max(), MinMax(Sample16).second);
+  EXPECT_EQ(copy->Channels().Plane(0)->Max(), 1000 + 37 * (kW - 1) + 11 * (kH - 1));
   run = Veska({"convert", "s16.tif", "copy.jpeg"});
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_EQ(run.err, "Error -11: Unknown file format\n");
+}
+
+TEST_F(CliTest, QuarterTurnsGiveBackTheInput) {
+  WriteColour("in.png");
+  ExpectOk({"rotate", "in.png", "r.png", "90"});
+  std::unique_ptr<AImage> turned = Loaded("r.png");
+  ASSERT_TRUE(turned->Width() == kH && turned->Height() == kW);
+  EXPECT_EQ(GetPixelValue(*turned->Desc(), kH - 1, 0), ColourPixel(0, 0));  // clockwise
+  ExpectOk({"rotate", "r.png", "back.png", "270"});
+  EXPECT_EQ(Pixels("back.png"), Pixels("in.png"));
+  ExpectOk({"rotate", "in.png", "t.png", "90"});
+  for (int turn = 1; turn < 4; ++turn) ExpectOk({"rotate", "t.png", "t.png", "90"});
+  EXPECT_EQ(Pixels("t.png"), Pixels("in.png"));
+}
+
+TEST_F(CliTest, SixteenBitTiffStaysSixteenBitThroughEveryCommand) {
+  Write("s.tif", MakeSampleImage(kW, kH, true, Sample16));
+  ExpectOk({"rotate", "s.tif", "r.tif", "270"});
+  ExpectOk({"flip", "s.tif", "f.tif", "lr"});
+  ExpectOk({"resize", "s.tif", "z.tif", "60x70", "--interpolate"});
+  ExpectOk({"mix", "s.tif", "f.tif", "m.tif", "--weights", "50,50"});
+  EXPECT_EQ(SampleOf("r.tif", 0, kW - 1), Sample16(0, 0));
+  EXPECT_EQ(SampleOf("f.tif", kW - 1, 0), Sample16(0, 0));
+  EXPECT_EQ(SampleOf("m.tif", 0, 3), (Sample16(0, 3) + Sample16(kW - 1, 3)) / 2);
+  CliRun info = Veska({"info", "z.tif"});
+  EXPECT_NE(info.out.find("width: 60\nheight: 70\n"), std::string::npos) << info.out;
+  EXPECT_NE(info.out.find("sixteen_bit: yes\n"), std::string::npos) << info.out;
+}
+
+TEST_F(CliTest, MixWeighsGreyImagesAndRefusesUnlikeOnes) {
+  WriteGrey("g.png");
+  Write("h.png", MakeImage(kW, kH, 8, [](int x, int y) { return GreyPixel(y, x); }));
+  ExpectOk({"mix", "g.png", "h.png", "m.png", "--weights", "100,-50"});
+  EXPECT_EQ(GetPixelValue(*Loaded("m.png")->Desc(), 40, 2),
+            uint32_t(GreyPixel(40, 2) - GreyPixel(2, 40) / 2.0));
+
+  WriteColour("c.png");
+  WriteGrey("small.png", kW, 50);
+  const std::pair<const char*, std::string> cases[] = {
+      {"c.png", "veska mix: The color type (color/grayscale) of Primary and Secondary images "
+                "does not match and cannot be mixed.\n"},
+      {"small.png", "Error -100: Cannot mix images that are different sizes\n"}};
+  for (const auto& [secondary, message] : cases) {
+    CliRun run = Veska({"mix", "g.png", secondary, "o.png", "--weights", "50,50"});
+    EXPECT_EQ(run.exitCode, 1) << secondary;
+    EXPECT_EQ(run.err, message);
+  }
+  EXPECT_FALSE(fs::exists(At("o.png")));
 }
 
 }  // namespace

@@ -5,10 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "image_fixtures.h"
+
 namespace veska {
 namespace {
 
-TEST(StatusMessages, FormatsPrefixAndExactText) {
+TEST(StatusMessages, ExactTextsAndPrefixOnlyWithoutText) {
   EXPECT_EQ(FormatError(0), "Error 0: No error");
   EXPECT_EQ(FormatError(-1), "Error -1: Range error");
   // Trailing blanks belong to the texts.
@@ -19,38 +21,24 @@ TEST(StatusMessages, FormatsPrefixAndExactText) {
   EXPECT_EQ(FormatError(2024),
             "Error 2024: Could not write to disk.  File may be protected, or disk may be full.");
   EXPECT_EQ(FormatError(2023), "Error 2023: Image smaller than minimum dimensions size (50x50)");
-}
-
-TEST(StatusMessages, CodesWithoutTextGiveOnlyThePrefix) {
+  const std::string print = FormatError(2026);
+  EXPECT_NE(print.find("paper size.\n\nYou may want"), std::string::npos);
+  EXPECT_NE(print.find("(if supported)."), std::string::npos);
   for (int code : {-7, -28, -29, -30, -35, -36, -73, 2004, 2017, 2025, 12345})
     EXPECT_EQ(FormatError(code), "Error " + std::to_string(code) + ": ") << code;
 }
 
-TEST(StatusMessages, PrintMessageKeepsItsBlankLine) {
-  const std::string text = FormatError(2026);
-  EXPECT_NE(text.find("paper size.\n\nYou may want"), std::string::npos);
-  EXPECT_NE(text.find("(if supported)."), std::string::npos);
-}
-
-class RecordingReporter : public ErrorReporter {
- public:
-  std::vector<std::string> shown;
-
- protected:
-  void Show(const std::string& text) override { shown.push_back(text); }
-};
-
 TEST(ErrorReporterTest, CancelIsNeverShownAndInstallRestores) {
-  RecordingReporter recorder;
-  ErrorReporter::Install(&recorder);
-  ErrorReporter::Get().Report(status::kCancelled);
-  ErrorReporter::Get().Report(0);
-  ErrorReporter::Get().Report(-4);
-  ErrorReporter::Install(nullptr);
-  ASSERT_EQ(recorder.shown.size(), 2u);
-  EXPECT_EQ(recorder.shown[0], "Error 0: No error");
-  EXPECT_EQ(recorder.shown[1], "Error -4: Filename not found");
-  EXPECT_NE(&ErrorReporter::Get(), &recorder);
+  const ErrorReporter* outer = &ErrorReporter::Get();
+  {
+    fixtures::RecordingReporter recorder;
+    ErrorReporter::Get().Report(status::kCancelled);
+    ErrorReporter::Get().Report(0);
+    ErrorReporter::Get().Report(-4);
+    EXPECT_EQ(recorder.shown,
+              (std::vector<std::string>{"Error 0: No error", "Error -4: Filename not found"}));
+  }
+  EXPECT_EQ(&ErrorReporter::Get(), outer);
 }
 
 }  // namespace
