@@ -1,12 +1,11 @@
 #include "batch/batch_run.h"
 
-#include <optional>
-
 #include "batch/batch_file.h"
 #include "engine/channel_store.h"
-#include "engine/process.h"
 #include "image/aimage.h"
 #include "image/image_file.h"
+#include "image/image_process.h"
+#include "image/prompter.h"
 #include "imagelib/status.h"
 
 namespace veska {
@@ -20,9 +19,11 @@ void AppendLine(BatchLog& log, const std::string& text) { log.Append(text + kBat
 // error line has been logged.
 bool RunEntry(const BatchEntry& entry, uint16_t scanlines, AImage& input, BatchLog& log,
               ProgressSink* progress) {
-  int status = Load(input, entry.inputName);
+  LoadOptions options;
+  int status = AskLoadOptions(entry.inputName, options);
+  if (status == status::kOk) status = Load(input, entry.inputName, options);
   if (status != status::kOk) {
-    ErrorReporter::Get().Report(status);
+    log.Failure(status);
     AppendLine(log, "Error reading input file " + entry.inputName);
     return false;
   }
@@ -30,8 +31,12 @@ bool RunEntry(const BatchEntry& entry, uint16_t scanlines, AImage& input, BatchL
 
   SetCursorPairOnEveryPlane(input.Channels(), entry.bigCursor, entry.smallCursor);
   AImage output;
-  if (!ProcessImage(output, input, std::nullopt, kAllChannels, scanlines,
-                    /*rebuildLuminance=*/true, /*showProgress=*/true, progress)) {
+  ProcessRequest request;
+  request.scanlines = scanlines;
+  request.progress = progress;
+  status = ProcessImage(output, input, request);
+  if (status != status::kOk) {
+    log.Failure(status);
     AppendLine(log, "Error processing input file " + entry.inputName);
     return false;
   }
@@ -39,7 +44,7 @@ bool RunEntry(const BatchEntry& entry, uint16_t scanlines, AImage& input, BatchL
 
   status = Save(output, entry.outputName);
   if (status != status::kOk) {
-    ErrorReporter::Get().Report(status);
+    log.Failure(status);
     AppendLine(log, "Error saving " + entry.outputName);
     return false;
   }
@@ -49,12 +54,6 @@ bool RunEntry(const BatchEntry& entry, uint16_t scanlines, AImage& input, BatchL
 }
 
 }  // namespace
-
-void SetCursorPairOnEveryPlane(ChannelStore& store, int32_t big, int32_t small) {
-  const int planes = store.PlaneCount();
-  for (int i = 0; i < planes; ++i) store.SetCursors(i, store.SmallCursor(i), uint16_t(big));
-  for (int i = 0; i < planes; ++i) store.SetCursors(i, uint16_t(small), store.BigCursor(i));
-}
 
 BatchRunResult RunBatch(const std::string& batchPath, uint16_t scanlines, BatchLog& log,
                         ProgressSink* progress) {

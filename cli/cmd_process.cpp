@@ -11,9 +11,9 @@
 #include "cli/help.h"
 #include "cli/image_io.h"
 #include "cli/terminal_progress.h"
-#include "engine/process.h"
 #include "engine/scanline_counts.h"
 #include "image/aimage.h"
+#include "image/image_process.h"
 #include "imagelib/status.h"
 
 namespace veska::cli {
@@ -90,8 +90,7 @@ int ApplyLuminance(AImage& image, Luminance mode, ProgressSink* progress) {
   if (mode == Luminance::kAsLoaded || image.Desc()->BitsPerPixel() != 24) return status::kOk;
   bool multi = mode == Luminance::kMulti;
   if (store.MultiChannel() == multi) return status::kOk;
-  bool show = progress != nullptr;
-  return multi ? store.SetMultiChannel(show, progress) : store.SetSingleChannel(show, progress);
+  return multi ? store.SetMultiChannel(progress) : store.SetSingleChannel(progress);
 }
 
 int RunProcess(const Command& command, const Arguments& args) {
@@ -119,12 +118,16 @@ int RunProcess(const Command& command, const Arguments& args) {
   }
   SetCursorPairOnEveryPlane(input.Channels(), options.big, options.small);
   AImage output;
-  std::optional<PixelRect> rect;
-  if (options.rect) rect = PixelRect{options.rect->left, options.rect->top, options.rect->right,
-                                     options.rect->bottom};
-  if (!ProcessImage(output, input, rect, kAllChannels, options.scanlines,
-                    /*rebuildLuminance=*/true, progress != nullptr, progress))
+  ProcessRequest request;
+  if (options.rect) request.rect = PixelRect{options.rect->left, options.rect->top,
+                                             options.rect->right, options.rect->bottom};
+  request.scanlines = options.scanlines;
+  request.progress = progress;
+  status = ProcessImage(output, input, request);
+  if (status != status::kOk) {
+    ErrorReporter::Get().Report(status);
     return kExitFailure;
+  }
   return SaveOutput(output, args.Operands()[1]);
 }
 

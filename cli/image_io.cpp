@@ -15,9 +15,9 @@ int LoadInput(const Command& command, const std::string& path,
   // A file that cannot be detected is left to Load, which reports the cause.
   if (!bifSize && DetectFormat(path, format) == status::kOk && format == kBif)
     return UsageError(command, BifSizeHint(path));
-  BifSizePrompter prompter(bifSize);
-  PrompterScope scope(&prompter);
-  int status = Load(image, path);
+  LoadOptions options;
+  if (bifSize) options.bifSize = BifSize{bifSize->width, bifSize->height};
+  int status = Load(image, path, options);
   if (status == status::kOk) return kExitOk;
   ErrorReporter::Get().Report(status);
   return kExitFailure;

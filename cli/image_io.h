@@ -15,7 +15,7 @@ class AImage;
 
 namespace veska::cli {
 
-// Loads `path` into `image`, answering the BIF size question with `bifSize`.
+// Loads `path` into `image`, with `bifSize` as the size of a BIF raw file.
 // kExitOk when loaded; kExitUsage (with a hint) for a BIF file without a
 // size; kExitFailure after reporting a failed load.
 int LoadInput(const Command& command, const std::string& path,

@@ -36,15 +36,14 @@ class ChannelStore {
   // Builds the planes from `image` (8 or 24 bits; other depths read 0) and
   // remembers the image. A store that is not derived (its planes are primary
   // data) only gets its statistics and margins refreshed unless `force`.
-  // `progress` (nullptr for none) shows the build when showProgress is set
-  // and is where a cancel is seen. 0, -14 (no memory or an image side above
-  // 16384) or 100 (cancelled; planes already built stay built).
-  int BuildLuminance(const ImageDesc* image, bool showProgress, bool force,
-                     ProgressSink* progress = nullptr);
+  // `progress` shows the build (stage kLuminance) and is where a cancel is
+  // seen; nullptr shows nothing. kOk, kNoMemory (no memory or an image side
+  // above 16384) or kCancelled (planes already built stay built).
+  int BuildLuminance(const ImageDesc* image, bool force, ProgressSink* progress = nullptr);
   // Switch between one composite plane and one plane per colour: the planes
   // are deleted and rebuilt from the store's image.
-  int SetSingleChannel(bool showProgress, ProgressSink* progress = nullptr);
-  int SetMultiChannel(bool showProgress, ProgressSink* progress = nullptr);
+  int SetSingleChannel(ProgressSink* progress = nullptr);
+  int SetMultiChannel(ProgressSink* progress = nullptr);
   // Deletes every plane and forgets the image; the store is derived again.
   void ClearForNewImage();
 
@@ -109,5 +108,10 @@ class ChannelStore {
   bool derived_ = true;
   bool sixteenBit_ = false;
 };
+
+// Gives every plane of `store` the big cursor, then every plane the small
+// cursor, each taken as an unsigned 16-bit value, whatever the luminance mode:
+// the cursor pair of a batch line or of `veska process`.
+void SetCursorPairOnEveryPlane(ChannelStore& store, int32_t big, int32_t small);
 
 }  // namespace veska

@@ -77,14 +77,14 @@ int RebuildLike(const ChannelStore& current, const ImageDesc& image, ChannelStor
     if (plane.Flat()) plane.SetEnabled(true);
   }
   next.SetDerived(true);
-  return next.BuildLuminance(&image, false, false);
+  return next.BuildLuminance(&image, false);
 }
 
 // A new derived store built from `image`, one composite plane or one plane per
 // colour as `multiChannel` says.
 int BuildFresh(const ImageDesc& image, bool multiChannel, ChannelStore& next) {
   next.SetMultiChannelFlag(multiChannel);
-  return next.BuildLuminance(&image, false, true);
+  return next.BuildLuminance(&image, true);
 }
 
 // True when every plane of `store` has a plane in `other` whose image area

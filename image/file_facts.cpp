@@ -2,7 +2,6 @@
 
 #include "image/ascii_file.h"
 #include "image/image_file.h"
-#include "image/prompter.h"
 #include "engine/luminance_matrix.h"
 #include "imagelib/bmp_codec.h"
 #include "imagelib/jpeg_codec.h"
@@ -73,10 +72,9 @@ int PcxFacts(const std::string& path, FileFacts& facts) {
   return status::kOk;
 }
 
-int BifFacts(const std::string& path, FileFacts& facts) {
-  int width = 0, height = 0;
-  if (!Prompter::Get().AskBifDimensions(path, width, height)) return status::kCancelled;
-  GreyFacts(width, height, facts);
+int BifFacts(const LoadOptions& options, FileFacts& facts) {
+  if (!options.bifSize) return status::kCancelled;
+  GreyFacts(options.bifSize->width, options.bifSize->height, facts);
   return status::kOk;
 }
 
@@ -89,14 +87,15 @@ int AsciiFacts(const std::string& path, FileFacts& facts) {
 
 }  // namespace
 
-int ReadFileFacts(const std::string& path, int formatIndex, FileFacts& facts) {
+int ReadFileFacts(const std::string& path, int formatIndex, const LoadOptions& options,
+                  FileFacts& facts) {
   facts = FileFacts{};
   switch (formatIndex) {
     case kJpeg: return JpegFacts(path, facts);
     case kTiff: return TiffFacts(path, facts);
     case kPng: return PngFacts(path, facts);
     case kBmp: return BmpFacts(path, facts);
-    case kBif: return BifFacts(path, facts);
+    case kBif: return BifFacts(options, facts);
     case kPcx: return PcxFacts(path, facts);
     case kAscii: return AsciiFacts(path, facts);
     default: return status::kUnknownFormat;

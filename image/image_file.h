@@ -2,6 +2,7 @@
 // chosen by the file name's extension.
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace veska {
@@ -29,10 +30,30 @@ int DetectFormat(const std::string& path, int& formatIndex);
 // True when the file can be opened for reading.
 bool Probe(const std::string& path);
 
-// Loads `path` into `image`. Returns a status code (100 when the user
-// cancelled a prompt); the caller reports it. `formatIndex`, when given,
-// receives the detected format.
-int Load(AImage& image, const std::string& path, int* formatIndex = nullptr);
+// The width and height of a BIF raw file, each 0..65535 (the load limits
+// judge them like any file's size).
+struct BifSize {
+  int width = 0;
+  int height = 0;
+};
+
+// What a load needs to know that the file does not say. The caller gathers it
+// before loading: the command line from --bif-size, the desktop and the batch
+// run by asking the prompter (AskLoadOptions in image/prompter.h). Load
+// itself asks no one.
+struct LoadOptions {
+  // The size of a BIF raw file. Loading a BIF file without it ends with
+  // kCancelled, as a cancelled question does.
+  std::optional<BifSize> bifSize;
+};
+
+// Loads `path` into `image`. Returns a status code; the caller reports it.
+// `formatIndex`, when given, receives the detected format.
+int Load(AImage& image, const std::string& path, const LoadOptions& options = {},
+         int* formatIndex = nullptr);
+inline int Load(AImage& image, const std::string& path, int* formatIndex) {
+  return Load(image, path, LoadOptions{}, formatIndex);
+}
 // Saves `image` to `path` in the format of the path's extension, replacing
 // an existing file only after the new one is completely written.
 int Save(AImage& image, const std::string& path);

@@ -185,7 +185,7 @@ int LoadChecked(AImage& image, const std::string& path, int format, const FileFa
 
   ChannelStore& store = image.Channels();
   if (store.PlaneCount() == 0) {
-    if (int rc = store.BuildLuminance(&desc, false, false)) return rc;
+    if (int rc = store.BuildLuminance(&desc, false)) return rc;
   }
   store.SetImage(&desc);
   image.SetLoaded(true);
@@ -194,12 +194,12 @@ int LoadChecked(AImage& image, const std::string& path, int format, const FileFa
 
 }  // namespace
 
-int Load(AImage& image, const std::string& path, int* formatIndex) {
+int Load(AImage& image, const std::string& path, const LoadOptions& options, int* formatIndex) {
   int format = -1;
   if (int rc = DetectFormat(path, format)) return rc;
   if (formatIndex != nullptr) *formatIndex = format;
   FileFacts facts;
-  if (int rc = ReadFileFacts(path, format, facts)) return rc;
+  if (int rc = ReadFileFacts(path, format, options, facts)) return rc;
   if (int rc = CheckLoadLimits(facts)) return rc;
   image.Free();
   const int rc = LoadChecked(image, path, format, facts);

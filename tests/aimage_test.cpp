@@ -25,7 +25,7 @@ TEST(AImage, CopyOfARectangleCarriesPixelsFactsAndPlanes) {
   source.SetFormatIndex(2);
   source.SetFromIndexed(true);
   source.SetResolution(300);
-  ASSERT_EQ(source.Channels().SetMultiChannel(false), 0);
+  ASSERT_EQ(source.Channels().SetMultiChannel(), 0);
   SetRect(*source.Desc(), 1, 1, 2, 2);
 
   AImage copy;
@@ -41,7 +41,7 @@ TEST(AImage, CopyOfARectangleCarriesPixelsFactsAndPlanes) {
   EXPECT_EQ(source.Desc()->right, 2u);  // the source's rectangle is restored
 
   // The store of the copy rebuilds from the copy's own pixels.
-  ASSERT_EQ(copy.Channels().SetSingleChannel(false), 0);
+  ASSERT_EQ(copy.Channels().SetSingleChannel(), 0);
   EXPECT_EQ(copy.Channels().Plane(0)->Matrix().w, 4);
 
   ASSERT_TRUE(copy.Copy(copy, PixelRect{1, 1, 2, 2}));  // onto itself
@@ -84,7 +84,7 @@ TEST(AImage, PasteFromAPackedDib) {
 // plane per colour when `multi`), or (MakeSampleImage) 16-bit primary samples.
 std::unique_ptr<AImage> Derived(int w, int h, int bpp, const PixelFunction& value, bool multi) {
   std::unique_ptr<AImage> image = MakeImage(w, h, bpp, value);
-  if (multi) image->Channels().SetMultiChannel(false);
+  if (multi) image->Channels().SetMultiChannel();
   return image;
 }
 
@@ -102,7 +102,7 @@ void ExpectStoreFollowsPixels(AImage& image) {
   const int w = image.Width(), h = image.Height();
   ChannelStore fresh;
   fresh.SetMultiChannelFlag(store.MultiChannel());
-  ASSERT_EQ(fresh.BuildLuminance(image.Desc(), false, true), 0);
+  ASSERT_EQ(fresh.BuildLuminance(image.Desc(), true), 0);
   fixtures::ScopedDesc rendition(w, h, 8, [](int, int) { return 0u; });
   ASSERT_EQ(RenderWorkingBuffer(store, rendition.d), 0);
   const bool derived = store.Derived();

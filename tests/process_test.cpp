@@ -1,4 +1,4 @@
-#include "engine/process.h"
+#include "image/image_process.h"
 
 #include <gtest/gtest.h>
 
@@ -25,7 +25,7 @@ void MakeSource(AImage& image, int w, int h, int bpp, const PixelFn& fn, bool mu
   ScopedDesc pixels(w, h, bpp, fn);
   ASSERT_TRUE(image.Copy(pixels.d));
   image.Channels().SetMultiChannelFlag(multi);
-  ASSERT_EQ(image.Channels().BuildLuminance(image.Desc(), false, false), 0);
+  ASSERT_EQ(image.Channels().BuildLuminance(image.Desc(), false), 0);
 }
 
 // The whole pipeline for one pixel value p, written from the definitions for
@@ -82,9 +82,9 @@ TEST(PlaceWindow, CentredPushedInsideAndNeverPastTheFarEdge) {
   // read only inside the matrix.
   AImage source, dest;
   MakeSource(source, 120, 60, 8, Bowl, false);
-  EXPECT_TRUE(ProcessImage(dest, source, PixelRect{85, 10, 119, 49}, kAllChannels, 1, true, false));
+  EXPECT_EQ(ProcessImage(dest, source, {.rect = PixelRect{85, 10, 119, 49}, .scanlines = 1}), status::kOk);
   MakeSource(source, 50, 50, 8, Bowl, false);
-  EXPECT_TRUE(ProcessImage(dest, source, PixelRect{49, 0, 49, 7}, kAllChannels, 1, true, false));
+  EXPECT_EQ(ProcessImage(dest, source, {.rect = PixelRect{49, 0, 49, 7}, .scanlines = 1}), status::kOk);
 }
 
 TEST(OutputRange, PlaneRangeAndWindowAdjustment) {
@@ -123,14 +123,14 @@ TEST(ProcessImage, GreyImageWholeAndRectangle) {
   AImage source, dest;
   MakeSource(source, 64, 48, 8, Bowl, false);
   for (int s : {1, 2}) {
-    ASSERT_TRUE(ProcessImage(dest, source, std::nullopt, kAllChannels, uint16_t(s), true, false));
+    ASSERT_EQ(ProcessImage(dest, source, {.scanlines = uint16_t(s)}), status::kOk);
     const Reference whole{0, 236, 0, 236, s};
     for (auto [x, y] : {std::pair{0, 0}, {63, 0}, {10, 47}, {31, 20}})
       EXPECT_EQ(GetPixelValue(*dest.Desc(), x, y), whole(int(Bowl(x, y)))) << s << ": " << x;
   }
   // The 4 x 4 rectangle's 24 x 24 window covers image columns 20..43 and rows
   // 10..33: values 45..140.
-  ASSERT_TRUE(ProcessImage(dest, source, PixelRect{30, 20, 33, 23}, kAllChannels, 2, true, false));
+  ASSERT_EQ(ProcessImage(dest, source, {.rect = PixelRect{30, 20, 33, 23}, .scanlines = 2}), status::kOk);
   ASSERT_EQ(dest.Width(), 4);
   const Reference part{0, 236, 45, 140, 2};
   for (int y = 0; y < 4; ++y)
@@ -144,7 +144,7 @@ TEST(ProcessImage, GreyImageWholeAndRectangle) {
 TEST(ProcessImage, ColourImagePerChannelCompositeAndOneChannel) {
   AImage source, dest;
   MakeSource(source, 64, 48, 24, Colour, true);
-  ASSERT_TRUE(ProcessImage(dest, source, std::nullopt, kAllChannels, 1, true, false));
+  ASSERT_EQ(ProcessImage(dest, source, {.scanlines = 1}), status::kOk);
   ASSERT_TRUE(dest.Desc()->BitsPerPixel() == 24 && dest.IsGray() == 0);
   const Reference channels[] = {{0, 236, 0, 236, 1}, {20, 240, 20, 240, 1}, {61, 250, 61, 250, 1}};
   for (auto [x, y] : {std::pair{0, 0}, {63, 47}, {5, 40}})
@@ -154,16 +154,16 @@ TEST(ProcessImage, ColourImagePerChannelCompositeAndOneChannel) {
           << x << "," << y << " channel " << i;
 
   // One channel of the colour image, through the rectangle: an 8-bit grey image.
-  ASSERT_TRUE(ProcessImage(dest, source, PixelRect{30, 20, 33, 23}, 1, 1, true, false));
+  ASSERT_EQ(ProcessImage(dest, source, {.rect = PixelRect{30, 20, 33, 23}, .channel = 1, .scanlines = 1}), status::kOk);
   ASSERT_TRUE(dest.Desc()->BitsPerPixel() == 8 && dest.IsGray() == 1);
   const Reference green{20, 240, 10 * 10 / 10 + 20, 33 * 33 / 10 + 20, 1};
   EXPECT_EQ(GetPixelValue(*dest.Desc(), 1, 3), green(int(Channel(Colour(31, 23), 1))));
 
   // Composite lightness of grey pixels: the new level goes through the HLS scale.
   MakeSource(source, 64, 48, 24, [](int x, int y) { return Bowl(x, y) * 0x010101u; }, false);
-  ASSERT_TRUE(ProcessImage(dest, source, std::nullopt, 2, 1, false, false));
+  ASSERT_EQ(ProcessImage(dest, source, {.channel = 2, .scanlines = 1}, ResultPlanes::kKeepResults), status::kOk);
   EXPECT_EQ(dest.Desc()->BitsPerPixel(), 8);  // channel 2 of one plane: the composite
-  ASSERT_TRUE(ProcessImage(dest, source, std::nullopt, kAllChannels, 1, false, false));
+  ASSERT_EQ(ProcessImage(dest, source, {.scanlines = 1}, ResultPlanes::kKeepResults), status::kOk);
   const Reference lum{0, Level(236), 0, Level(236), 1};
   for (auto [x, y] : {std::pair{3, 4}, {60, 40}, {21, 0}}) {
     const int v = lum(Level(int(Bowl(x, y))));
@@ -177,7 +177,7 @@ TEST(ProcessImage, DisabledChannelsAndProgressTexts) {
   MakeSource(source, 24, 24, 24, Colour, true);
   source.Channels().SetEnabled(2, false);
   testutil::CountingProgress sink;
-  ASSERT_TRUE(ProcessImage(dest, source, std::nullopt, kAllChannels, 1, true, true, &sink));
+  ASSERT_EQ(ProcessImage(dest, source, {.scanlines = 1, .progress = &sink}), status::kOk);
   EXPECT_EQ(sink.texts, (std::vector<std::string>{"Processing channel 1 of 3...",
                                                   "Processing channel 2 of 3...",
                                                   "Channel 3 of 3 disabled..."}));
@@ -186,7 +186,7 @@ TEST(ProcessImage, DisabledChannelsAndProgressTexts) {
   EXPECT_TRUE(dest.Channels().Flat(2));
 
   for (int i = 0; i < 2; ++i) source.Channels().SetEnabled(i, false);
-  ASSERT_TRUE(ProcessImage(dest, source, std::nullopt, kAllChannels, 1, false, false));
+  ASSERT_EQ(ProcessImage(dest, source, {.scanlines = 1}, ResultPlanes::kKeepResults), status::kOk);
   EXPECT_EQ(GetPixelValue(*dest.Desc(), 3, 3), 0u);
   EXPECT_FALSE(dest.Channels().Enabled(0));
 }
@@ -198,14 +198,16 @@ TEST(ProcessImage, CancelLeavesTheDestinationUntouched) {
   const uint8_t* pixels = dest.Desc()->pixels;
   RecordingReporter reporter;
   testutil::CountingProgress sink(150);  // about 100 steps per channel: inside channel 2
-  EXPECT_FALSE(ProcessImage(dest, source, std::nullopt, kAllChannels, 1, true, true, &sink));
+  EXPECT_EQ(ProcessImage(dest, source, {.scanlines = 1, .progress = &sink}), status::kCancelled);
   EXPECT_TRUE(sink.steps == 150 && sink.destroys == 1 && reporter.shown.empty());
   EXPECT_EQ(dest.Desc()->pixels, pixels);
   EXPECT_EQ(GetPixelValue(*dest.Desc(), 5, 9), Colour(5, 9));
   EXPECT_EQ(dest.Channels().Plane(2)->Matrix().w, 24);
 
-  EXPECT_FALSE(ProcessImage(dest, source, PixelRect{30, 30, 40, 40}, kAllChannels, 1, true, false));
-  EXPECT_EQ(reporter.shown, std::vector<std::string>{"Error -1: Range error"});
+  // A failure is returned, not shown: the caller reports it.
+  EXPECT_EQ(ProcessImage(dest, source, {.rect = PixelRect{30, 30, 40, 40}, .scanlines = 1}),
+            status::kRange);
+  EXPECT_TRUE(reporter.shown.empty());
 }
 
 }  // namespace
