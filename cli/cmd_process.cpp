@@ -29,13 +29,11 @@ constexpr OptionSpec kOptions[] = {
     kQuietOption,
 };
 
-enum class Luminance { kAsLoaded, kSingle, kMulti };
-
 struct ProcessOptions {
   int32_t big = 0;
   int32_t small = 0;
   uint16_t scanlines = kDefaultFullScanlines;
-  Luminance luminance = Luminance::kAsLoaded;
+  std::optional<Luminance> luminance;  // none: as loaded
   std::optional<RectValue> rect;
   std::optional<SizeValue> bifSize;
   bool quiet = false;
@@ -85,12 +83,9 @@ bool ReadOptions(const Arguments& args, ProcessOptions* options, std::string* er
 
 // A colour image's store switched to the requested mode; grey images have a
 // single channel whatever is asked.
-int ApplyLuminance(AImage& image, Luminance mode, ProgressSink* progress) {
-  ChannelStore& store = image.Channels();
-  if (mode == Luminance::kAsLoaded || image.Desc()->BitsPerPixel() != 24) return status::kOk;
-  bool multi = mode == Luminance::kMulti;
-  if (store.MultiChannel() == multi) return status::kOk;
-  return multi ? store.SetMultiChannel(progress) : store.SetSingleChannel(progress);
+int ApplyLuminance(AImage& image, std::optional<Luminance> mode, ProgressSink* progress) {
+  if (!mode || image.Desc()->BitsPerPixel() != 24) return status::kOk;
+  return image.Channels().SetLuminance(*mode, progress);
 }
 
 int RunProcess(const Command& command, const Arguments& args) {

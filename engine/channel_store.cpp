@@ -149,6 +149,12 @@ int ChannelStore::SetSingleChannel(ProgressSink* progress) {
   return BuildLuminance(image_, false, progress);
 }
 
+int ChannelStore::SetLuminance(Luminance mode, ProgressSink* progress) {
+  const bool multi = mode == Luminance::kMulti;
+  if (multiChannel_ == multi) return status::kOk;
+  return multi ? SetMultiChannel(progress) : SetSingleChannel(progress);
+}
+
 int ChannelStore::SetMultiChannel(ProgressSink* progress) {
   multiChannel_ = true;
   DeletePlanes();

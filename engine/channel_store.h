@@ -18,6 +18,10 @@ namespace veska {
 
 class ProgressScope;
 
+// How a colour image's channel store holds it: one composite luminance plane
+// (its lightness) or one plane per colour component.
+enum class Luminance { kSingle, kMulti };
+
 class ChannelStore {
  public:
   ChannelStore() = default;
@@ -44,6 +48,8 @@ class ChannelStore {
   // are deleted and rebuilt from the store's image.
   int SetSingleChannel(ProgressSink* progress = nullptr);
   int SetMultiChannel(ProgressSink* progress = nullptr);
+  // The same by mode; kOk at once when the store is in that mode already.
+  int SetLuminance(Luminance mode, ProgressSink* progress = nullptr);
   // Deletes every plane and forgets the image; the store is derived again.
   void ClearForNewImage();
 

@@ -13,6 +13,7 @@
 
 #include "engine/channel_store.h"
 #include "imagelib/image_desc.h"
+#include "imagelib/image_ops.h"
 #include "imagelib/image_rect.h"
 
 namespace veska {
@@ -53,11 +54,10 @@ class AImage {
   // store exactly as they were. A store holding primary 16-bit data (a 16-bit
   // TIFF or ASCII file) keeps holding it, and the pixels are its rendition.
 
-  // 0 = a quarter turn clockwise, 1 = a half turn, 2 = a quarter turn
-  // counter-clockwise.
-  bool Rotate(int mode);
-  // 0 = mirror left to right, 1 = upside down.
-  bool Flip(int mode);
+  // A quarter turn either way or a half turn (a value outside the enum: kRange).
+  bool Rotate(Turn turn);
+  // Mirrors left to right or turns upside down (outside the enum: kRange).
+  bool Flip(veska::Flip flip);
   // New size in pixels (1 or more); method 1 interpolates, any other value
   // replicates pixels. Primary 16-bit planes are resampled the same way.
   bool Resize(int width, int height, int method);

@@ -106,7 +106,7 @@ bool SameLayout(const ChannelStore& store, const ChannelStore& other) {
 unsigned MixChannels(const ChannelStore& store) {
   if (!store.MultiChannel()) {
     const ChannelPlane* plane = store.Plane(0);
-    return plane != nullptr && !plane->HasValues() ? 0u : kAllChannels;
+    return plane != nullptr && !plane->HasValues() ? 0u : kAllChannelBits;
   }
   unsigned mask = 0;
   for (int k = 0; k < 3; ++k) {
@@ -148,7 +148,8 @@ int AImage::ChangeValues(int width, int height, const std::function<int(ChannelS
   return primary ? status::kOk : RebuildLike(channels_, fresh, store);
 }
 
-bool AImage::Rotate(int mode) {
+bool AImage::Rotate(Turn turn) {
+  const int mode = int(turn);
   if (!loaded_ || mode < 0 || mode > 2) return !Failed(status::kRange);
   WholeImageRect whole(desc_);
   const bool quarter = mode != 1;
@@ -163,14 +164,15 @@ bool AImage::Rotate(int mode) {
       rc = RotateByAngle(180.0, desc_, turned.d);
   }
   if (Failed(rc)) return false;
-  // The store's turn numbers are the modes: 0 turns clockwise as the pixels
-  // did, given that matrix rows run bottom-up.
+  // The store's turn numbers are the Turn values: 0 turns clockwise as the
+  // pixels did, given that matrix rows run bottom-up.
   AdoptBuffer(turned.d);
   RotateStore(channels_, mode);
   return true;
 }
 
-bool AImage::Flip(int mode) {
+bool AImage::Flip(veska::Flip flip) {
+  const int mode = int(flip);
   if (!loaded_ || mode < 0 || mode > 1) return !Failed(status::kRange);
   WholeImageRect whole(desc_);
   const int rc = mode == 0 ? Mirror(desc_, desc_) : FlipVertical(desc_, desc_);

@@ -16,6 +16,13 @@
 
 namespace veska {
 
+// A turn of a whole image (the image object's Rotate, the channel store's
+// planes). The values are the turn numbers the store and the menu commands
+// use: a quarter turn clockwise, a half turn, a quarter turn counter-clockwise.
+enum class Turn { kClockwise90 = 0, kHalf = 1, kCounterClockwise90 = 2 };
+// A mirror image of a whole image: columns left to right, or rows upside down.
+enum class Flip { kLeftRight = 0, kUpsideDown = 1 };
+
 // Quarter-turn directions of RotateQuarter.
 constexpr int kQuarterClockwise = 0;         // -90 degrees
 constexpr int kQuarterCounterClockwise = 1;  // +90 degrees (any non-zero value)
@@ -96,7 +103,7 @@ int ReduceTo256Colours(ImageDesc& source, ImageDesc& destination);
 
 // Channel masks of MixPixels: bit k set = channel k takes part (0 red, 1 green,
 // 2 blue; an 8-bit image has channel 0 only); a clear bit counts as 0.
-constexpr unsigned kAllChannels = 7;
+constexpr unsigned kAllChannelBits = 7;
 
 // Mixes two images pixel by pixel, channel by channel, into the destination
 // (8 or 24 bits, all the same depth; 8-bit images must be grey). Weights are
@@ -106,7 +113,7 @@ constexpr unsigned kAllChannels = 7;
 // destination may be the primary itself.
 int MixPixels(ImageDesc& primary, ImageDesc& secondary, ImageDesc& destination,
               int primaryWeight, int secondaryWeight,
-              unsigned primaryChannels = kAllChannels,
-              unsigned secondaryChannels = kAllChannels);
+              unsigned primaryChannels = kAllChannelBits,
+              unsigned secondaryChannels = kAllChannelBits);
 
 }  // namespace veska
