@@ -4,7 +4,6 @@
 #include <optional>
 
 #include "batch/batch_file.h"
-#include "batch/batch_run.h"
 #include "cli/arguments.h"
 #include "cli/command.h"
 #include "cli/common_options.h"
@@ -13,8 +12,7 @@
 #include "cli/terminal_progress.h"
 #include "engine/scanline_counts.h"
 #include "image/aimage.h"
-#include "image/image_process.h"
-#include "imagelib/status.h"
+#include "image/pipeline.h"
 
 namespace veska::cli {
 namespace {
@@ -34,7 +32,7 @@ struct ProcessOptions {
   int32_t small = 0;
   uint16_t scanlines = kDefaultFullScanlines;
   std::optional<Luminance> luminance;  // none: as loaded
-  std::optional<RectValue> rect;
+  std::optional<PixelRect> rect;
   std::optional<SizeValue> bifSize;
   bool quiet = false;
 };
@@ -81,13 +79,6 @@ bool ReadOptions(const Arguments& args, ProcessOptions* options, std::string* er
   return ReadBifSize(args, &options->bifSize, error);
 }
 
-// A colour image's store switched to the requested mode; grey images have a
-// single channel whatever is asked.
-int ApplyLuminance(AImage& image, std::optional<Luminance> mode, ProgressSink* progress) {
-  if (!mode || image.Desc()->BitsPerPixel() != 24) return status::kOk;
-  return image.Channels().SetLuminance(*mode, progress);
-}
-
 int RunProcess(const Command& command, const Arguments& args) {
   ProcessOptions options;
   std::string error;
@@ -95,35 +86,32 @@ int RunProcess(const Command& command, const Arguments& args) {
   std::string problem = CursorPairProblem(options.big, options.small);
   if (!problem.empty()) return UsageError(command, problem);
 
-  AImage input;
-  int exitCode = LoadInput(command, args.Operands()[0], options.bifSize, input);
-  if (exitCode != kExitOk) return exitCode;
-  if (options.rect && (options.rect->right >= input.Width() ||
-                       options.rect->bottom >= input.Height())) {
-    return UsageError(command, "--rect must lie inside the " + std::to_string(input.Width()) +
-                                   "x" + std::to_string(input.Height()) + " image");
-  }
-
+  PipelineRequest request;
+  request.input = args.Operands()[0];
+  request.output = args.Operands()[1];
+  if (int exitCode = InputLoadOptions(command, request.input, options.bifSize, request.load))
+    return exitCode;
+  request.bigCursor = options.big;
+  request.smallCursor = options.small;
+  request.luminance = options.luminance;
+  request.process.rect = options.rect;
+  request.process.scanlines = options.scanlines;
   TerminalProgress terminal(stderr);
-  ProgressSink* progress = ProgressWanted(options.quiet) ? &terminal : nullptr;
-  int status = ApplyLuminance(input, options.luminance, progress);
-  if (status != status::kOk) {
-    ErrorReporter::Get().Report(status);
-    return kExitFailure;
-  }
-  SetCursorPairOnEveryPlane(input.Channels(), options.big, options.small);
-  AImage output;
-  ProcessRequest request;
-  if (options.rect) request.rect = PixelRect{options.rect->left, options.rect->top,
-                                             options.rect->right, options.rect->bottom};
-  request.scanlines = options.scanlines;
-  request.progress = progress;
-  status = ProcessImage(output, input, request);
-  if (status != status::kOk) {
-    ErrorReporter::Get().Report(status);
-    return kExitFailure;
-  }
-  return SaveOutput(output, args.Operands()[1]);
+  if (ProgressWanted(options.quiet)) request.process.progress = &terminal;
+
+  // The rectangle is checked against the loaded image before anything runs.
+  std::string outside;
+  const PipelineResult result = RunPipeline(request, [&](PipelineStep step, const AImage& image) {
+    const PixelRect* rect = request.process.rect ? &*request.process.rect : nullptr;
+    if (step != PipelineStep::kLoad || rect == nullptr ||
+        (rect->right < image.Width() && rect->bottom < image.Height()))
+      return true;
+    outside = "--rect must lie inside the " + std::to_string(image.Width()) + "x" +
+              std::to_string(image.Height()) + " image";
+    return false;
+  });
+  if (!outside.empty()) return UsageError(command, outside);
+  return ReportedExit(result.status);
 }
 
 }  // namespace
