@@ -56,7 +56,7 @@ class ChannelStore {
   // Makes this store a copy of `other`: as many planes, each with its flat and
   // enabled flags, and the store's flags. With copyMatrices each plane also
   // gets other's image area, or the part of it inside `rect`, in a new matrix
-  // with other's statistics and cursor sizes. 0, -14 no memory, -1 a
+  // with other's statistics and cursor sizes. kOk, kNoMemory, kRange a
   // rectangle outside the image area. On failure this store is unchanged.
   int CopyFrom(const ChannelStore& other, const std::optional<PixelRect>& rect,
                bool copyMatrices);
@@ -71,7 +71,7 @@ class ChannelStore {
   // writes zeros. A composite result on a 24-bit image changes each source
   // pixel's lightness and keeps its hue and saturation. Each plane's enabled
   // flag records whether its result exists. The destination keeps its old
-  // buffer on failure: an allocation code, or -1 when a result or the
+  // buffer on failure: an allocation code, or kRange when a result or the
   // rectangle does not fit.
   int WriteBack(const std::vector<ChannelResult>& results, ImageDesc& destination,
                 const ImageDesc& source, const PixelRect& rect, bool singleChannel);

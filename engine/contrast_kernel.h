@@ -71,17 +71,18 @@ class ContrastKernel {
 
   // Copies rows rowStart..rowStart+H-1, columns colStart..colStart+W-1 of a
   // luminance matrix (values truncated to the plane width) into the source
-  // and transposed planes and records the window's max and min. -1 when a
-  // window is already loaded or the arguments are unusable, -14 when a plane
+  // and transposed planes and records the window's max and min. kRange when a
+  // window is already loaded or the arguments are unusable, kNoMemory when a plane
   // cannot be allocated.
   int Load(const uint16_t* const* rows, int rowStart, int colStart, uint32_t W, uint32_t H);
   // Runs both passes with cursor sizes (small, big) and scanCount = 8*s
-  // directed scanlines per pixel. 0, -1 (not loaded, or the tables could not
-  // be allocated) or 100 (cancelled through the callback).
+  // directed scanlines per pixel. kOk, kRange (not loaded, or the tables could
+  // not be allocated: unlike Load's kNoMemory, as the kernel has always
+  // answered a failed setup) or kCancelled (through the callback).
   int Run(uint32_t smallSize, uint32_t bigSize, uint32_t scanCount);
   // Scales the sums of window rows row0.. and columns col0.. into
-  // outMin..outMax and writes them to outRows[row][column]. -1 when nothing
-  // is loaded or the region leaves the window, else 0.
+  // outMin..outMax and writes them to outRows[row][column]. kRange when nothing
+  // is loaded or the region leaves the window, else kOk.
   int Render(uint8_t* const* outRows, int row0, int col0, int rows, int cols, int outMin,
              int outMax) const;
   // Gives back the pixel planes, which Render does not need: once Run has

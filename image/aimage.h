@@ -63,10 +63,11 @@ class AImage {
   bool Resize(int width, int height, int method);
   // Mixes `secondary` into this image with whole-percent weights -100..100:
   // subtracting when either weight is negative, adding otherwise. Both images
-  // must be grey or both colour (-26) and of one size (-100). Grey images mix
-  // their channel stores, so 16-bit samples keep their precision, and show
-  // the rendition of the result; colour images mix their pixels. The
-  // resolution becomes the secondary's. `secondary` may be this image.
+  // must be grey or both colour (kBitsPerPixel) and of one size (kMixSize).
+  // Grey images mix their channel stores, so 16-bit samples keep their
+  // precision, and show the rendition of the result; colour images mix their
+  // pixels. The resolution becomes the secondary's. `secondary` may be this
+  // image.
   bool Mix(AImage& secondary, int primaryWeight, int secondaryWeight);
   // A colour image (24 bits, or 8 bits with a colour table) becomes an 8-bit
   // grey image of its lightness; a grey image stays as it is.

@@ -20,12 +20,12 @@ enum FormatIndex { kJpeg = 0, kTiff, kPng, kBmp, kBif, kPcx, kAscii };
 const FileFormatEntry& FileFormat(int index);
 
 // The format whose extension the path's name ends with, compared without
-// regard to case; no file is opened. -11 when no row matches.
+// regard to case; no file is opened. kUnknownFormat when no row matches.
 int FormatFromName(const std::string& path, int& formatIndex);
 
 // The format whose extension the path's name ends with. The file must exist
-// and open for reading (-4 otherwise, before the extension is looked at);
-// no matching extension: -11.
+// and open for reading (kFileNotFound otherwise, before the extension is looked
+// at); no matching extension: kUnknownFormat.
 int DetectFormat(const std::string& path, int& formatIndex);
 // True when the file can be opened for reading.
 bool Probe(const std::string& path);

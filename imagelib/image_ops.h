@@ -51,7 +51,7 @@ int RotateByAngle(double degrees, ImageDesc& source, ImageDesc& destination);
 
 // Left-right mirror and upside-down flip (1, 8 or 24 bits, equal depth). When
 // both descriptors describe the same buffer with the same rectangle the
-// operation runs in place; the same buffer with another rectangle is -1.
+// operation runs in place; the same buffer with another rectangle is kRange.
 // The colour table is copied.
 int Mirror(ImageDesc& source, ImageDesc& destination);
 int FlipVertical(ImageDesc& source, ImageDesc& destination);
@@ -87,8 +87,8 @@ int ApplyLookupTables(const LookupTables& tables, ImageDesc& source,
                       ImageDesc& destination);
 
 // Replaces every pixel of an 8-bit colour-table source by the blue, green and
-// red of its table entry in a 24-bit destination. -1 when the source has no
-// colour table, -26 for other depths. Indices beyond the table give black.
+// red of its table entry in a 24-bit destination. kRange when the source has no
+// colour table, kBitsPerPixel for other depths. Indices beyond the table give black.
 int ExpandTo24(ImageDesc& source, ImageDesc& destination);
 
 // Converts a 24-bit source to grey levels in an 8-bit destination through the
@@ -107,7 +107,7 @@ constexpr unsigned kAllChannelBits = 7;
 
 // Mixes two images pixel by pixel, channel by channel, into the destination
 // (8 or 24 bits, all the same depth; 8-bit images must be grey). Weights are
-// whole percentages -100..100 (-1 otherwise). When either is negative the
+// whole percentages -100..100 (kRange otherwise). When either is negative the
 // mix subtracts: (p * 100 - s * |secondary|) / 100, 0 when negative; otherwise
 // it adds: (p * |primary| + s * |secondary|) / 100, at most 255. The
 // destination may be the primary itself.
