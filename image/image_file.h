@@ -8,12 +8,31 @@
 namespace veska {
 
 class AImage;
+struct FileFacts;
+struct LoadOptions;
 
-// The format table; the row index is the format index an image keeps.
+// One row of the format table: everything the load and save paths know of a
+// file format. Each format's row is defined in its own file (image/format_*.cpp)
+// and listed once in the table (file_format.cpp); the row index is the format
+// index an image keeps. A new format, or another extension for one, is a row.
 struct FileFormatEntry {
   int id;
   const char* name;
   const char* extension;
+  // What the file says before anything is allocated (file_facts.h), or the
+  // failure of the format's information call.
+  int (*facts)(const std::string& path, const LoadOptions& options, FileFacts& facts);
+  // Reads the pixels into the image's working buffer, already allocated from
+  // the facts, and takes the file's resolution (72 dpi when it gives none).
+  int (*read)(AImage& image, const std::string& path, const FileFacts& facts);
+  // Writes the image through the safe writer.
+  int (*write)(AImage& image, const std::string& path);
+  // An 8-bit colour-table image read from this format counts as coming from
+  // an indexed file even when its facts do not say so.
+  bool colourTableIsIndexed;
+  // The grey flag follows the read buffer's image type rather than the
+  // file's sample count.
+  bool greyFromBufferType;
 };
 constexpr int kFormatCount = 7;
 enum FormatIndex { kJpeg = 0, kTiff, kPng, kBmp, kBif, kPcx, kAscii };
