@@ -37,6 +37,7 @@ int Write(AImage& image, const std::string& path) {
 
 }  // namespace
 
-extern const FileFormatEntry kJpegFormat = {kJpeg, "JPEG", ".jpg", Facts, Read, Write, false, false};
+extern const FileFormatEntry kJpegFormat = {kJpeg, "JPEG", ".jpg", Facts,
+                                            Read,  Write,  false,  false};
 
 }  // namespace veska

@@ -107,6 +107,7 @@ int Write(AImage& image, const std::string& path) {
 
 }  // namespace
 
-extern const FileFormatEntry kTiffFormat = {kTiff, "TIFF", ".tif", Facts, Read, Write, false, false};
+extern const FileFormatEntry kTiffFormat = {kTiff, "TIFF", ".tif", Facts,
+                                            Read,  Write,  false,  false};
 
 }  // namespace veska

@@ -171,6 +171,10 @@ TEST(BuildLuminance, ProgressTextsAndCancel) {
   EXPECT_EQ(store.BuildLuminance(&image.d, false, &cancelling), 100);
   EXPECT_EQ(cancelling.texts[1], "Channel 2 of 3 disabled...");
   EXPECT_EQ(cancelling.destroys, 1);
+  ChannelStore composite;  // one plane: the text names no channel
+  testutil::CountingProgress one;
+  ASSERT_EQ(composite.BuildLuminance(&image.d, false, &one), 0);
+  EXPECT_EQ(one.texts, std::vector<std::string>{"Building luminance matrix..."});
 }
 
 TEST(ChannelStoreCopy, RectangleSettingsAndFailure) {

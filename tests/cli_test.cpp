@@ -250,7 +250,8 @@ TEST_F(CliTest, ProcessMatchesTheEngineWithAndWithoutRectangle) {
     ASSERT_EQ(c.multi ? input->Channels().SetMultiChannel() : 0, 0);
     for (int i = 0; i < input->Channels().PlaneCount(); ++i) input->Channels().SetCursors(i, 3, 21);
     AImage expected;
-    ASSERT_EQ(ProcessImage(expected, *input, {.rect = c.rect, .scanlines = c.scanlines}), status::kOk);
+    ASSERT_EQ(ProcessImage(expected, *input, {.rect = c.rect, .scanlines = c.scanlines}),
+              status::kOk);
     ASSERT_EQ(cli->Width(), expected.Width());
     ASSERT_EQ(cli->Height(), expected.Height());
     ASSERT_EQ(cli->Desc()->BitsPerPixel(), expected.Desc()->BitsPerPixel());

@@ -261,8 +261,9 @@ TEST(KernelLifecycle, MisuseIsRejected) {
 
   // Windows outside the matrix are refused before anything is read.
   for (const WindowPlacement window : {WindowPlacement{16, 16, 0}, WindowPlacement{16, -1, 0}})
-    EXPECT_EQ(RunKernel(m, out.ptrs.data(), {.window = window, .rows = 4, .cols = 4, .scanlines = 1}),
-              status::kRange);
+    EXPECT_EQ(
+        RunKernel(m, out.ptrs.data(), {.window = window, .rows = 4, .cols = 4, .scanlines = 1}),
+        status::kRange);
 }
 
 }  // namespace
