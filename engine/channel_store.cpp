@@ -221,15 +221,14 @@ int ChannelStore::WriteBack(const std::vector<ChannelResult>& results, ImageDesc
   const int w = rect.Width(), h = rect.Height();
   for (const ChannelResult& r : results)
     if (!r.Empty() && (r.Width() < w || r.Height() < h)) return status::kRange;
-  ImageDesc written;
+  ImageBuffer buffer;
   const int depth = singleChannel ? 8 : source.BitsPerPixel();
-  if (int rc = Allocate(written, w, h, depth)) return rc;
+  if (int rc = buffer.Allocate(w, h, depth)) return rc;
   const bool composite = depth == 24 && !multiChannel_;
   if (composite && (rect.left < 0 || rect.top < 0 || rect.right >= source.Width() ||
-                    rect.bottom >= source.Height())) {
-    Free(written);
+                    rect.bottom >= source.Height()))
     return status::kRange;
-  }
+  ImageDesc& written = buffer.desc();
 
   for (int i = 0; i < PlaneCount(); ++i)
     planes_[size_t(i)]->SetEnabled(i < int(results.size()) && !results[size_t(i)].Empty());
@@ -269,7 +268,7 @@ int ChannelStore::WriteBack(const std::vector<ChannelResult>& results, ImageDesc
   // An 8-bit result carries the grey ramp it was allocated with; the source's
   // colour table is left as it is.
   Free(destination);
-  destination = written;
+  destination = buffer.Release();
   return status::kOk;
 }
 

@@ -111,12 +111,12 @@ class AImage {
   int CopyPixels(ImageDesc& source, const std::optional<PixelRect>& rect);
   // Exchanges every field with `other` (used to copy an image onto itself).
   void SwapWith(AImage& other);
-  // Frees the working buffer and takes `fresh` in its place (leaving `fresh`
-  // empty), with this image's resolution; the object counts as loaded.
-  void AdoptBuffer(ImageDesc& fresh);
+  // Frees the working buffer and takes `fresh`'s in its place (leaving
+  // `fresh` empty), with this image's resolution; the object counts as loaded.
+  void AdoptBuffer(ImageBuffer& fresh);
   // Reports a failed operation, or takes its new buffer and the planes and
   // flags of its new store in.
-  bool Replace(int code, ImageDesc& fresh, ChannelStore& store);
+  bool Replace(int code, ImageBuffer& fresh, ChannelStore& store);
   // The new buffer and store of an operation that changes values and maybe
   // the size: primary planes are changed by `planes` and the pixels become
   // their rendition; otherwise `pixels` fills a new buffer of width x height

@@ -83,14 +83,12 @@ int Read(AImage& image, const std::string& path, const FileFacts& facts) {
 int WriteTiff16(AImage& image, const std::string& path, const TiffWriteOptions& options) {
   const ChannelPlane* plane = image.Channels().Plane(0);
   if (plane == nullptr || !plane->Matrix().HasRows()) return status::kBadBuffer;
-  ImageDesc samples;
-  if (int rc = Allocate(samples, plane->Width(), plane->Height(), 16)) return rc;
+  ImageBuffer samples;
+  if (int rc = samples.Allocate(plane->Width(), plane->Height(), 16)) return rc;
   // The plane is the image's data: its samples are written even when the
   // plane is not enabled for processing.
-  int rc = Copy16(plane->Matrix(), true, samples);
-  if (rc == status::kOk) rc = TiffWrite(path, samples, options);
-  Free(samples);
-  return rc;
+  if (int rc = Copy16(plane->Matrix(), true, samples.desc())) return rc;
+  return TiffWrite(path, samples.desc(), options);
 }
 
 int Write(AImage& image, const std::string& path) {

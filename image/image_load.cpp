@@ -13,16 +13,13 @@ namespace {
 // Replaces an 8-bit colour-table buffer by its 24-bit expansion, keeping the
 // resolution the read put into the header.
 int ExpandToColour(ImageDesc& desc) {
-  ImageDesc wide;
-  if (int rc = Allocate(wide, desc.Width(), desc.Height(), 24)) return rc;
-  if (int rc = ExpandTo24(desc, wide)) {
-    Free(wide);
-    return rc;
-  }
-  wide.header->xPelsPerMeter = desc.header->xPelsPerMeter;
-  wide.header->yPelsPerMeter = desc.header->yPelsPerMeter;
+  ImageBuffer wide;
+  if (int rc = wide.Allocate(desc.Width(), desc.Height(), 24)) return rc;
+  if (int rc = ExpandTo24(desc, wide.desc())) return rc;
+  wide.desc().header->xPelsPerMeter = desc.header->xPelsPerMeter;
+  wide.desc().header->yPelsPerMeter = desc.header->yPelsPerMeter;
   Free(desc);
-  desc = wide;
+  desc = wide.Release();
   return status::kOk;
 }
 
