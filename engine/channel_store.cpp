@@ -4,10 +4,11 @@
 #include <cstring>
 #include <new>
 #include <utility>
+#include <vector>
 
+#include "engine/colour_rows.h"
 #include "engine/progress_scope.h"
 #include "engine/worker_pool.h"
-#include "imagelib/hls.h"
 #include "imagelib/pixel_access.h"
 #include "imagelib/status.h"
 
@@ -17,14 +18,15 @@ namespace {
 // Plane `index`'s values for image row y: the composite lightness, the byte
 // of an 8-bit image, or byte `index` of a 24-bit pixel value (red first);
 // zeros for other depths and indices.
-void PlaneRow(const ImageDesc& image, bool lightness, int index, int y, uint16_t* out) {
+void PlaneRow(const ImageDesc& image, bool lightness, int index, int y, const ColourRows& colour,
+              uint16_t* out) {
   const int width = image.Width();
   const uint8_t* row = image.Row(y);
   const int depth = image.BitsPerPixel();
   if (depth == 8) {
     for (int x = 0; x < width; ++x) out[x] = row[x];
   } else if (depth == 24 && lightness) {
-    for (int x = 0; x < width; ++x) out[x] = LightnessLevel(pixel::Value24(row + 3 * x));
+    colour.lightness(row, uint32_t(width), out);
   } else if (depth == 24 && index < 3) {
     // A pixel value holds red in its lowest byte; the buffer stores it last.
     const uint8_t* p = row + (2 - index);
@@ -33,6 +35,11 @@ void PlaneRow(const ImageDesc& image, bool lightness, int index, int y, uint16_t
     std::fill(out, out + width, uint16_t{0});
   }
 }
+
+// Image rows a plane build shares among the threads before it shows
+// progress and looks for a cancel, and rows per piece of that work.
+constexpr int kBuildBandRows = 256;
+constexpr uint32_t kBuildRows = 16;
 
 // Destination rows per piece of work the threads claim in turn.
 constexpr uint32_t kWriteBackRows = 32;
@@ -127,15 +134,32 @@ int ChannelStore::BuildPlane(int index, const ImageDesc& image, bool lightness,
   progress.SetRange(height);
   if (!plane.AllocateMatrix(width, height)) return status::kNoMemory;
   LuminanceMatrix& m = plane.Matrix();
+  const ColourRows& colour = SelectColourRows();
+  // Rows are independent: the threads share each band of rows in pieces,
+  // each piece keeping its own extremes; then the calling thread steps the
+  // progress once per row of the band and sees a cancel.
+  uint16_t los[kBuildBandRows / kBuildRows], his[kBuildBandRows / kBuildRows];
   uint16_t lo = 65535, hi = 0;
-  for (int y = 0; y < height; ++y) {
-    uint16_t* row = m.rows[m.rowOffset + (height - 1 - y)] + m.colOffset;
-    PlaneRow(image, lightness, index, y, row);
-    for (int x = 0; x < width; ++x) {
-      lo = std::min(lo, row[x]);
-      hi = std::max(hi, row[x]);
-    }
-    if (progress.Step()) return status::kCancelled;
+  for (int band = 0; band < height; band += kBuildBandRows) {
+    const uint32_t rows = uint32_t(std::min(kBuildBandRows, height - band));
+    ForEachPiece(DefaultThreadCount(), rows, kBuildRows, [&](uint32_t r0, uint32_t r1) {
+      uint16_t pieceLo = 65535, pieceHi = 0;
+      for (int y = band + int(r0); y < band + int(r1); ++y) {
+        uint16_t* row = m.rows[m.rowOffset + (height - 1 - y)] + m.colOffset;
+        PlaneRow(image, lightness, index, y, colour, row);
+        for (int x = 0; x < width; ++x) {
+          pieceLo = std::min(pieceLo, row[x]);
+          pieceHi = std::max(pieceHi, row[x]);
+        }
+      }
+      los[r0 / kBuildRows] = pieceLo;
+      his[r0 / kBuildRows] = pieceHi;
+    });
+    const uint32_t pieces = (rows + kBuildRows - 1) / kBuildRows;
+    lo = std::min(lo, *std::min_element(los, los + pieces));
+    hi = std::max(hi, *std::max_element(his, his + pieces));
+    for (uint32_t r = 0; r < rows; ++r)
+      if (progress.Step()) return status::kCancelled;
   }
   plane.SetStatistics(hi, lo);
   plane.DefaultCursors();
@@ -238,6 +262,15 @@ int ChannelStore::WriteBack(const std::vector<ChannelResult>& results, ImageDesc
   auto result = [&](size_t i, int y) -> const uint8_t* {
     return i < results.size() && !results[i].Empty() ? results[i].Row(y) : nullptr;
   };
+  const ColourRows& colour = SelectColourRows();
+  std::vector<uint8_t> zeros;  // the levels of a composite result that does not exist
+  if (composite && result(0, 0) == nullptr) {
+    try {
+      zeros.assign(size_t(w), 0);
+    } catch (const std::bad_alloc&) {
+      return status::kNoMemory;
+    }
+  }
   ForEachPiece(DefaultThreadCount(), uint32_t(h), kWriteBackRows, [&](uint32_t y0, uint32_t y1) {
     for (int y = int(y0); y < int(y1); ++y) {
       const int row = h - 1 - y;
@@ -257,11 +290,7 @@ int ChannelStore::WriteBack(const std::vector<ChannelResult>& results, ImageDesc
       } else {
         const uint8_t* v = result(0, y);
         const uint8_t* in = source.Row(rect.top + row) + 3 * size_t(rect.left);
-        for (int x = 0; x < w; ++x) {
-          Hls hls = RgbToHls(pixel::Value24(in + 3 * x));
-          hls.lightness = LightnessFromLevel(v != nullptr ? int(v[x]) : 0);
-          pixel::Store24(out + 3 * x, HlsToRgb(hls));
-        }
+        colour.relight(in, v != nullptr ? v : zeros.data(), uint32_t(w), out);
       }
     }
   });
