@@ -14,8 +14,8 @@ bool ChannelPlane::Reset() {
   return true;
 }
 
-bool ChannelPlane::AllocateMatrix(int width, int height) {
-  return Reset() && matrix_.Allocate(width, height);
+bool ChannelPlane::AllocateMatrix(int width, int height, InitialContents cells) {
+  return Reset() && matrix_.Allocate(width, height, cells);
 }
 
 bool ChannelPlane::ReallocateMatrix() {

@@ -23,8 +23,9 @@ class ChannelPlane {
   // cursors and flags: small 1, big 65534, last-used 0, enabled, not flat,
   // full range.
   bool Reset();
-  // Reset, then a zeroed matrix for a width x height image area.
-  bool AllocateMatrix(int width, int height);
+  // Reset, then a zeroed matrix for a width x height image area (see
+  // LuminanceMatrix::Allocate for kOverwritten).
+  bool AllocateMatrix(int width, int height, InitialContents cells = InitialContents::kZeroed);
   // Reset, then a zeroed matrix of the current image-area size.
   bool ReallocateMatrix();
   // Small 1 and big the smallest odd size that covers the value range (at

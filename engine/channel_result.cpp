@@ -6,7 +6,7 @@
 
 namespace veska {
 
-bool ChannelResult::Allocate(int width, int height) {
+bool ChannelResult::Allocate(int width, int height, InitialContents contents) {
   Free();
   if (width <= 0 || height <= 0) return false;
   const size_t bytes = size_t(width) * size_t(height);
@@ -15,7 +15,7 @@ bool ChannelResult::Allocate(int width, int height) {
     Free();
     return false;
   }
-  std::memset(data_.data(), 0, bytes);
+  if (contents == InitialContents::kZeroed) std::memset(data_.data(), 0, bytes);
   for (int y = 0; y < height; ++y) rows_[y] = data_.data() + size_t(y) * size_t(width);
   width_ = width;
   height_ = height;

@@ -12,10 +12,11 @@ namespace veska {
 
 class ChannelResult {
  public:
-  // Zeroed rows of width x height bytes; false when memory fails (the result
-  // then stays empty). Large results reuse the kernel's kept blocks, whose
-  // memory is already touched (block_cache.h).
-  bool Allocate(int width, int height);
+  // Zeroed rows of width x height bytes (kOverwritten: undefined, for a
+  // caller that writes them all); false when memory fails (the result then
+  // stays empty). Large results reuse the kernel's kept blocks, whose memory
+  // is already touched (block_cache.h).
+  bool Allocate(int width, int height, InitialContents contents = InitialContents::kZeroed);
   void Free();
   bool Empty() const { return data_.empty(); }
 

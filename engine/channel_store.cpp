@@ -132,7 +132,11 @@ int ChannelStore::BuildPlane(int index, const ImageDesc& image, bool lightness,
   ChannelPlane& plane = *planes_[size_t(index)];
   const int width = image.Width(), height = image.Height();
   progress.SetRange(height);
-  if (!plane.AllocateMatrix(width, height)) return status::kNoMemory;
+  // Every cell is written below unless the build is cancelled, and then the
+  // rows not yet built must read as zeros.
+  const InitialContents cells =
+      progress.active() ? InitialContents::kZeroed : InitialContents::kOverwritten;
+  if (!plane.AllocateMatrix(width, height, cells)) return status::kNoMemory;
   LuminanceMatrix& m = plane.Matrix();
   const ColourRows& colour = SelectColourRows();
   // Rows are independent: the threads share each band of rows in pieces,
@@ -247,8 +251,15 @@ int ChannelStore::WriteBack(const std::vector<ChannelResult>& results, ImageDesc
     if (!r.Empty() && (r.Width() < w || r.Height() < h)) return status::kRange;
   ImageBuffer buffer;
   const int depth = singleChannel ? 8 : source.BitsPerPixel();
-  if (int rc = buffer.Allocate(w, h, depth)) return rc;
   const bool composite = depth == 24 && !multiChannel_;
+  // Every pixel is written unless a plane's result is missing (zeros) or the
+  // depth is neither 8 nor 24 bits.
+  bool complete = depth == 8 || depth == 24;
+  for (size_t i = 0; i < (depth == 24 && !composite ? 3u : 1u); ++i)
+    complete = complete && i < results.size() && !results[i].Empty();
+  if (int rc = buffer.Allocate(w, h, depth,
+                               complete ? InitialContents::kOverwritten : InitialContents::kZeroed))
+    return rc;
   if (composite && (rect.left < 0 || rect.top < 0 || rect.right >= source.Width() ||
                     rect.bottom >= source.Height()))
     return status::kRange;

@@ -454,7 +454,10 @@ int RunKernel(const LuminanceMatrix& matrix, ChannelResult& result, const Kernel
   return RunKernelInto(
       matrix,
       [&]() -> uint8_t* const* {
-        return result.Allocate(request.cols, request.rows) ? result.Rows() : nullptr;
+        // Render writes every byte of the rows.
+        return result.Allocate(request.cols, request.rows, InitialContents::kOverwritten)
+                   ? result.Rows()
+                   : nullptr;
       },
       request);
 }

@@ -6,7 +6,7 @@
 
 namespace veska {
 
-bool LuminanceMatrix::Allocate(int width, int height) {
+bool LuminanceMatrix::Allocate(int width, int height, InitialContents cells) {
   Free();
   if (width < 0 || height < 0 || width > kMaxMatrixImageSide ||
       height > kMaxMatrixImageSide)
@@ -30,7 +30,8 @@ bool LuminanceMatrix::Allocate(int width, int height) {
     Free();
     return false;
   }
-  std::fill(cells_.data(), cells_.data() + S * S, uint16_t{0});
+  if (cells == InitialContents::kZeroed || width == 0 || height == 0)
+    std::fill(cells_.data(), cells_.data() + S * S, uint16_t{0});
   for (std::size_t r = 0; r < S; ++r) rows[r] = cells_.data() + r * S;
   return true;
 }

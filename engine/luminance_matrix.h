@@ -33,9 +33,11 @@ struct LuminanceMatrix {
   ~LuminanceMatrix() { Free(); }
 
   // Frees any previous rows, sets the geometry for a w x h image area and
-  // allocates S zeroed rows. False when a side exceeds 16384 or memory fails
-  // (the matrix then holds no rows).
-  bool Allocate(int width, int height);
+  // allocates S zeroed rows (kOverwritten: undefined cells, for a caller that
+  // fills the image area and then mirrors the margins, which writes every
+  // cell of a non-empty area). False when a side exceeds 16384 or memory
+  // fails (the matrix then holds no rows).
+  bool Allocate(int width, int height, InitialContents cells = InitialContents::kZeroed);
   void Free();
   // Fills the margins by reflecting the image area (single pass, fixed order).
   void MirrorMargins();

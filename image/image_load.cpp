@@ -14,7 +14,8 @@ namespace {
 // resolution the read put into the header.
 int ExpandToColour(ImageDesc& desc) {
   ImageBuffer wide;
-  if (int rc = wide.Allocate(desc.Width(), desc.Height(), 24)) return rc;
+  if (int rc = wide.Allocate(desc.Width(), desc.Height(), 24, InitialContents::kOverwritten))
+    return rc;
   if (int rc = ExpandTo24(desc, wide.desc())) return rc;
   wide.desc().header->xPelsPerMeter = desc.header->xPelsPerMeter;
   wide.desc().header->yPelsPerMeter = desc.header->yPelsPerMeter;

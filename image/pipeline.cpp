@@ -21,7 +21,10 @@ PipelineResult RunPipeline(const PipelineRequest& request, const PipelineStepDon
   ProcessRequest process = request.process;
   process.channel = kAllChannels;
   AImage output;
-  if (int rc = ProcessImage(output, input, process)) return {PipelineStep::kProcess, rc};
+  // The output is saved from its pixels; its luminance is never read, so it
+  // is not built.
+  if (int rc = ProcessImage(output, input, process, ResultPlanes::kKeepResults))
+    return {PipelineStep::kProcess, rc};
   if (!done(PipelineStep::kProcess, output)) return {PipelineStep::kSave, status::kCancelled};
 
   if (int rc = Save(output, request.output)) return {PipelineStep::kSave, rc};

@@ -42,7 +42,9 @@ struct PipelineResult {
 
 // Called after each step that succeeded, with the image it produced (the
 // loaded input, the processed output, the saved output); false stops the
-// run there, reported as kCancelled at the next step.
+// run there, reported as kCancelled at the next step. The output's channel
+// store holds the run's result planes (ResultPlanes::kKeepResults), not a
+// luminance built from its pixels: nothing on the way to the file reads it.
 using PipelineStepDone = std::function<bool(PipelineStep step, const AImage& image)>;
 
 // Runs the request. Nothing is reported or asked: the caller shows the

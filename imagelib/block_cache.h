@@ -19,6 +19,11 @@ constexpr std::size_t kBlockAlignment = 64;
 constexpr std::size_t kCachedBlockMin = std::size_t{64} << 10;
 constexpr std::size_t kBlockCacheLimit = std::size_t{768} << 20;
 
+// What a new buffer holds: zeros, or undefined contents that its caller
+// overwrites in full before anything reads them. Filling fresh memory with
+// zeros that are overwritten at once costs a pass over it for nothing.
+enum class InitialContents { kZeroed, kOverwritten };
+
 // A block of at least `bytes` bytes on a kBlockAlignment boundary, its
 // contents undefined; its usable size is stored in *capacity. nullptr when
 // memory is short (never throws).

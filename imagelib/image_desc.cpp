@@ -58,7 +58,8 @@ void CopyBits(const uint8_t* src, uint32_t srcX, uint8_t* dst, uint32_t dstX, ui
 
 }  // namespace
 
-int Allocate(ImageDesc& desc, int width, int height, int bitsPerPixel) {
+int Allocate(ImageDesc& desc, int width, int height, int bitsPerPixel,
+             InitialContents contents) {
   desc = ImageDesc{};
   if (bitsPerPixel != 1 && bitsPerPixel != 4 && bitsPerPixel != 8 && bitsPerPixel != 16 &&
       bitsPerPixel != 24)
@@ -76,7 +77,15 @@ int Allocate(ImageDesc& desc, int width, int height, int bitsPerPixel) {
   std::size_t capacity = 0;
   void* block = AcquireBlock(tableBytes + pixelBytes, &capacity);
   if (block == nullptr) return status::kNoMemory;
-  std::memset(block, 0, tableBytes + pixelBytes);
+  if (contents == InitialContents::kZeroed) {
+    std::memset(block, 0, tableBytes + pixelBytes);
+  } else {
+    std::memset(block, 0, tableBytes);
+    const size_t used = (size_t(width) * size_t(bitsPerPixel) + 7) / 8;
+    uint8_t* pixels = static_cast<uint8_t*>(block) + tableBytes;
+    if (used < stride)
+      for (size_t y = 0; y < size_t(height); ++y) std::memset(pixels + y * stride + used, 0, stride - used);
+  }
 
   auto* header = static_cast<BitmapInfoHeader*>(block);
   header->size = sizeof(BitmapInfoHeader);

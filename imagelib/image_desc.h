@@ -15,6 +15,8 @@
 #include <utility>
 #include <vector>
 
+#include "imagelib/block_cache.h"
+
 namespace veska {
 
 // The 40-byte BITMAPINFOHEADER, little-endian as stored in files and on the
@@ -77,7 +79,10 @@ inline uint32_t StrideFor(uint32_t width, uint32_t bitsPerPixel) {
 // 8, 16 or 24 bits, with a grey ramp for depths with a colour table and the
 // whole image as processing rectangle. -26 bad depth, -1 zero size, -14 no
 // memory. The descriptor is zeroed first whatever the outcome.
-int Allocate(ImageDesc& desc, int width, int height, int bitsPerPixel);
+// With kOverwritten only the pixels are left undefined (each row's padding
+// bytes are zeroed), for a caller that writes every pixel.
+int Allocate(ImageDesc& desc, int width, int height, int bitsPerPixel,
+             InitialContents contents = InitialContents::kZeroed);
 // The same; kept as its own entry point for callers that need the pixels in
 // the header's block (all buffers are allocated that way).
 int AllocateOneBlock(ImageDesc& desc, int width, int height, int bitsPerPixel);
@@ -106,9 +111,10 @@ class ImageBuffer {
   ~ImageBuffer() { Free(desc_); }
 
   // Frees what it holds, then allocates as Allocate does.
-  int Allocate(int width, int height, int bitsPerPixel) {
+  int Allocate(int width, int height, int bitsPerPixel,
+               InitialContents contents = InitialContents::kZeroed) {
     Free(desc_);
-    return veska::Allocate(desc_, width, height, bitsPerPixel);
+    return veska::Allocate(desc_, width, height, bitsPerPixel, contents);
   }
   ImageDesc& desc() { return desc_; }
   const ImageDesc& desc() const { return desc_; }
