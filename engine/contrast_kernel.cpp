@@ -122,10 +122,8 @@ int ContrastKernel<Pixel, Sum>::Load(const uint16_t* const* rows, int rowStart, 
     return status::kRange;
   const std::size_t pw = PaddedWidth(W);
   const std::size_t ph = PaddedWidth(H);
-  // No zeroing: every element is written before it is read (the sums by
-  // the first visit of their row, see the class comment).
-  if (!source_.Allocate(pw * H) || !transposed_.Allocate(ph * W) ||
-      !sum_.Allocate(pw * H) || !transposedSum_.Allocate(ph * W)) {
+  // No zeroing: every element is written before it is read.
+  if (!source_.Allocate(pw * H) || !transposed_.Allocate(ph * W)) {
     Destroy();
     return status::kNoMemory;
   }
@@ -226,6 +224,14 @@ typename ContrastKernel<Pixel, Sum>::GroupWork ContrastKernel<Pixel, Sum>::WorkO
 template <typename Pixel, typename Sum>
 int ContrastKernel<Pixel, Sum>::Run(uint32_t smallSize, uint32_t bigSize, uint32_t scanCount) {
   if (source_.empty()) return status::kRange;
+  // No zeroing: the first visit of a row overwrites its sums (see the class
+  // comment), and without scanlines they are zeroed below.
+  if (sum_.empty() && (!sum_.Allocate(PaddedWidth(W_) * std::size_t{H_}) ||
+                       !transposedSum_.Allocate(PaddedWidth(H_) * std::size_t{W_}))) {
+    sum_.Reset();
+    transposedSum_.Reset();
+    return status::kNoMemory;
+  }
   n_ = static_cast<uint32_t>((uint64_t{scanCount} + 3) >> 2);  // 2 * s slopes
   groups_ = PrepareWorkers(std::min(threads_, std::max(n_, 1u)));
   teams_ = groups_ % 2 == 0;
@@ -419,7 +425,9 @@ int RunVariant(const LuminanceMatrix& matrix, Output& output, const KernelReques
   int r = kernel.Load(matrix.rows, win.rowStart, win.colStart, static_cast<uint32_t>(win.side),
                       static_cast<uint32_t>(win.side));
   if (r != status::kOk) return r;
-  r = kernel.Run(matrix.smallSize, matrix.bigSize, 8u * request.scanlines);
+  const uint16_t small = matrix.smallSize, big = matrix.bigSize;
+  request.windowLoaded();  // may free the matrix's rows
+  r = kernel.Run(small, big, 8u * request.scanlines);
   if (r != status::kOk) return r;
   kernel.ReleasePixelPlanes();
   uint8_t* const* outRows = output();

@@ -71,14 +71,16 @@ class ContrastKernel {
 
   // Copies rows rowStart..rowStart+H-1, columns colStart..colStart+W-1 of a
   // luminance matrix (values truncated to the plane width) into the source
-  // and transposed planes and records the window's max and min. kRange when a
-  // window is already loaded or the arguments are unusable, kNoMemory when a plane
-  // cannot be allocated.
+  // and transposed planes and records the window's max and min; the matrix
+  // is not read again. kRange when a window is already loaded or the
+  // arguments are unusable, kNoMemory when a plane cannot be allocated.
   int Load(const uint16_t* const* rows, int rowStart, int colStart, uint32_t W, uint32_t H);
   // Runs both passes with cursor sizes (small, big) and scanCount = 8*s
-  // directed scanlines per pixel. kOk, kRange (not loaded, or the tables could
-  // not be allocated: unlike Load's kNoMemory, as the kernel has always
-  // answered a failed setup) or kCancelled (through the callback).
+  // directed scanlines per pixel. The sum planes are allocated here rather
+  // than by Load, so that a caller done with the matrix can free it first.
+  // kOk, kNoMemory (the sum planes), kRange (not loaded, or the tables could
+  // not be allocated: unlike kNoMemory, as the kernel has always answered a
+  // failed setup) or kCancelled (through the callback).
   int Run(uint32_t smallSize, uint32_t bigSize, uint32_t scanCount);
   // Scales the sums of window rows row0.. and columns col0.. into
   // outMin..outMax and writes them to outRows[row][column]. kRange when nothing
@@ -190,6 +192,10 @@ struct KernelRequest {
   int outMin = 0;                  // the output range the sums are scaled onto
   int outMax = 255;
   ProgressCallback progress = {};  // called about 100 times; empty: none shown, no cancel
+  // Called once the window is in the kernel's own planes, before the sum
+  // planes are allocated: from then on the matrix is not read, and a caller
+  // that discards it may free it here. Its result is ignored.
+  ProgressCallback windowLoaded = {};
   KernelOptions options = {};      // build and thread count ({}: the process's choice)
 };
 

@@ -33,15 +33,23 @@ bool ClampRect(const ImageDesc& image, const std::optional<PixelRect>& rect, Pix
   return out.left <= out.right && out.top <= out.bottom;
 }
 
-// Runs the kernel for one channel into `result`. kOk, or the kernel's code.
+// Runs the kernel for one channel into `result`; `consumed`, when given, is
+// the same plane, whose matrix is freed once the kernel has loaded its
+// window. kOk, or the kernel's code.
 int ProcessPlane(const ChannelPlane& plane, const PixelRect& rect, uint16_t s,
-                 ProgressScope& display, ChannelResult& result) {
+                 ProgressScope& display, ChannelResult& result, ChannelPlane* consumed) {
   KernelRequest request;
   request.window = PlaceWindow(plane.Matrix(), rect);
   request.rows = rect.Height();
   request.cols = rect.Width();
   request.scanlines = s;
   request.progress = display.Callback();
+  if (consumed != nullptr)
+    request.windowLoaded = {[](void* p) {
+                              static_cast<ChannelPlane*>(p)->Matrix().Free();
+                              return false;
+                            },
+                            consumed};
   const WindowPlacement& win = request.window;
   OutputRange(plane, request.outMin, request.outMax);
   AdjustOutputRange(request.outMin, request.outMax, plane, win.rowStart, win.colStart, win.side);
@@ -113,8 +121,12 @@ void AdjustOutputRange(int& outMin, int& outMax, const ChannelPlane& plane, int 
   outMax = std::min(newMax, outMax);
 }
 
-int ProcessChannels(ChannelStore& results, ImageDesc& destination, const ImageDesc* image,
-                    const ChannelStore& planes, const ProcessRequest& request) {
+namespace {
+
+// ProcessChannels over `planes`; `consumed` is the same store when its
+// matrices may be freed as they are read, else nullptr.
+int RunChannels(ChannelStore& results, ImageDesc& destination, const ImageDesc* image,
+                const ChannelStore& planes, ChannelStore* consumed, const ProcessRequest& request) {
   if (image == nullptr) return status::kBadBuffer;
   PixelRect area;
   if (!ClampRect(*image, request.rect, area)) return status::kRange;
@@ -149,7 +161,8 @@ int ProcessChannels(ChannelStore& results, ImageDesc& destination, const ImageDe
       return status::kRange;  // the plane does not cover the rectangle
     if (n > 1) display.SetChannel(c + 1, n);
     ChannelResult& out = outputs[size_t(i)];
-    const int rc = ProcessPlane(plane, area, request.scanlines, display, out);
+    ChannelPlane* spent = consumed != nullptr ? consumed->Plane(c) : nullptr;
+    const int rc = ProcessPlane(plane, area, request.scanlines, display, out, spent);
     if (rc != status::kOk) return rc;
     results.SetSixteenBit(false);
     results.SetDerived(true);
@@ -161,6 +174,18 @@ int ProcessChannels(ChannelStore& results, ImageDesc& destination, const ImageDe
   if (n > 0)
     return results.WriteBack(outputs, destination, *image, area, channel != kAllChannels);
   return status::kOk;
+}
+
+}  // namespace
+
+int ProcessChannels(ChannelStore& results, ImageDesc& destination, const ImageDesc* image,
+                    const ChannelStore& planes, const ProcessRequest& request) {
+  return RunChannels(results, destination, image, planes, nullptr, request);
+}
+
+int ProcessChannelsConsuming(ChannelStore& results, ImageDesc& destination, const ImageDesc* image,
+                             ChannelStore& planes, const ProcessRequest& request) {
+  return RunChannels(results, destination, image, planes, &planes, request);
 }
 
 }  // namespace veska

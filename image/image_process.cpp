@@ -4,16 +4,24 @@
 
 namespace veska {
 
-int ProcessImage(AImage& destination, const AImage& source, const ProcessRequest& request,
-                 ResultPlanes planes) {
+namespace {
+
+// ProcessImage; `consumed` is the source's store when its matrices may be
+// freed as they are read, else nullptr.
+int Run(AImage& destination, const AImage& source, ChannelStore* consumed,
+        const ProcessRequest& request, ResultPlanes planes) {
   // The run reads the source only (its processing rectangle included) and
   // builds the new planes apart, so that a cancel or failure leaves the
   // destination's store as it was; the destination's buffer is replaced by
   // WriteBack only at the end of a successful run.
   ChannelStore results;
-  if (int rc = ProcessChannels(results, destination.Buffer(), source.Desc(), source.Channels(),
-                               request))
-    return rc;
+  const int rc =
+      consumed != nullptr
+          ? ProcessChannelsConsuming(results, destination.Buffer(), source.Desc(), *consumed,
+                                     request)
+          : ProcessChannels(results, destination.Buffer(), source.Desc(), source.Channels(),
+                            request);
+  if (rc != status::kOk) return rc;
   ChannelStore& store = destination.Channels();
   store.SwapPlanes(results);
   store.SetImage(&destination.Buffer());
@@ -22,6 +30,18 @@ int ProcessImage(AImage& destination, const AImage& source, const ProcessRequest
   if (planes == ResultPlanes::kRebuildLuminance)
     return store.BuildLuminance(&destination.Buffer(), false);
   return status::kOk;
+}
+
+}  // namespace
+
+int ProcessImage(AImage& destination, const AImage& source, const ProcessRequest& request,
+                 ResultPlanes planes) {
+  return Run(destination, source, nullptr, request, planes);
+}
+
+int ProcessImageConsuming(AImage& destination, AImage& source, const ProcessRequest& request,
+                          ResultPlanes planes) {
+  return Run(destination, source, &source.Channels(), request, planes);
 }
 
 }  // namespace veska

@@ -21,5 +21,11 @@ enum class ResultPlanes {
 // a worker thread can hand its status to the thread that shows messages.
 int ProcessImage(AImage& destination, const AImage& source, const ProcessRequest& request,
                  ResultPlanes planes = ResultPlanes::kRebuildLuminance);
+// ProcessImage for a caller that discards `source` after the run: each of
+// its plane matrices is freed as soon as the kernel has read it, so that the
+// run holds less memory at a time. The source keeps its pixels and its
+// planes' settings; its planes are left without matrices.
+int ProcessImageConsuming(AImage& destination, AImage& source, const ProcessRequest& request,
+                          ResultPlanes planes = ResultPlanes::kRebuildLuminance);
 
 }  // namespace veska

@@ -21,9 +21,10 @@ PipelineResult RunPipeline(const PipelineRequest& request, const PipelineStepDon
   ProcessRequest process = request.process;
   process.channel = kAllChannels;
   AImage output;
-  // The output is saved from its pixels; its luminance is never read, so it
-  // is not built.
-  if (int rc = ProcessImage(output, input, process, ResultPlanes::kKeepResults))
+  // The input is not used after the run, so its matrices go as soon as they
+  // are read. The output is saved from its pixels; its luminance is never
+  // read, so it is not built.
+  if (int rc = ProcessImageConsuming(output, input, process, ResultPlanes::kKeepResults))
     return {PipelineStep::kProcess, rc};
   if (!done(PipelineStep::kProcess, output)) return {PipelineStep::kSave, status::kCancelled};
 
