@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <iterator>
@@ -12,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/row_update.h"
 #include "image/image_process.h"
 #include "image/primary_plane.h"
 #include "imagelib/pixel_access.h"
@@ -260,6 +262,39 @@ TEST_F(CliTest, ProcessMatchesTheEngineWithAndWithoutRectangle) {
                                size_t(cli->Width()) * size_t(cli->Desc()->BitsPerPixel() / 8)))
           << c.input << " row " << y;
   }
+}
+
+TEST_F(CliTest, ProcessWritesTheSameBytesInEveryProcessorBuild) {
+  // The plain build runs the scalar colour conversions and kernel: every
+  // other build must write the same files for grey, composite colour and
+  // multi-channel colour runs, a width that ends inside a vector included.
+  WriteGrey("grey.png", 101, 67);
+  WriteColour("colour.bmp", 101, 67);
+  const std::vector<std::vector<std::string>> runs = {
+      {"process", "grey.png", "grey-out.png", "--big", "21", "--small", "3"},
+      {"process", "colour.bmp", "single-out.bmp", "--big", "21", "--small", "3"},
+      {"process", "colour.bmp", "multi-out.bmp", "--big", "9", "--small", "1", "--luminance",
+       "multi"},
+  };
+  const char* previous = std::getenv("VESKA_KERNEL");
+  const std::string saved = previous != nullptr ? previous : "";
+  std::vector<std::string> reference;
+  for (const RowKernelSet* build : AvailableRowKernels()) {
+    setenv("VESKA_KERNEL", build->name, 1);
+    for (size_t i = 0; i < runs.size(); ++i) {
+      CliRun run = Veska(runs[i]);
+      ASSERT_EQ(run.exitCode, 0) << build->name << ": " << run.err;
+      const std::string bytes = ReadWholeFile(At(runs[i][2]));
+      if (reference.size() <= i)
+        reference.push_back(bytes);  // the plain build comes first
+      else
+        EXPECT_TRUE(bytes == reference[i]) << build->name << " writes another " << runs[i][2];
+    }
+  }
+  if (previous != nullptr)
+    setenv("VESKA_KERNEL", saved.c_str(), 1);
+  else
+    unsetenv("VESKA_KERNEL");
 }
 
 TEST_F(CliTest, UsageErrorsExitTwoAndWriteNothing) {
