@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/colour_rows.h"
+#include "engine/contrast_kernel.h"
 #include "engine/progress_scope.h"
 #include "engine/worker_pool.h"
 #include "imagelib/pixel_access.h"
@@ -138,7 +139,7 @@ int ChannelStore::BuildPlane(int index, const ImageDesc& image, bool lightness,
       progress.active() ? InitialContents::kZeroed : InitialContents::kOverwritten;
   if (!plane.AllocateMatrix(width, height, cells)) return status::kNoMemory;
   LuminanceMatrix& m = plane.Matrix();
-  const ColourRows& colour = SelectColourRows();
+  const ColourRows& colour = ColourRowsFor(DefaultKernelBuild());
   // Rows are independent: the threads share each band of rows in pieces,
   // each piece keeping its own extremes; then the calling thread steps the
   // progress once per row of the band and sees a cancel.
@@ -146,7 +147,7 @@ int ChannelStore::BuildPlane(int index, const ImageDesc& image, bool lightness,
   uint16_t lo = 65535, hi = 0;
   for (int band = 0; band < height; band += kBuildBandRows) {
     const uint32_t rows = uint32_t(std::min(kBuildBandRows, height - band));
-    ForEachPiece(DefaultThreadCount(), rows, kBuildRows, [&](uint32_t r0, uint32_t r1) {
+    ForEachPiece(DefaultKernelThreads(), rows, kBuildRows, [&](uint32_t r0, uint32_t r1) {
       uint16_t pieceLo = 65535, pieceHi = 0;
       for (int y = band + int(r0); y < band + int(r1); ++y) {
         uint16_t* row = m.rows[m.rowOffset + (height - 1 - y)] + m.colOffset;
@@ -273,7 +274,7 @@ int ChannelStore::WriteBack(const std::vector<ChannelResult>& results, ImageDesc
   auto result = [&](size_t i, int y) -> const uint8_t* {
     return i < results.size() && !results[i].Empty() ? results[i].Row(y) : nullptr;
   };
-  const ColourRows& colour = SelectColourRows();
+  const ColourRows& colour = ColourRowsFor(DefaultKernelBuild());
   std::vector<uint8_t> zeros;  // the levels of a composite result that does not exist
   if (composite && result(0, 0) == nullptr) {
     try {
@@ -282,7 +283,7 @@ int ChannelStore::WriteBack(const std::vector<ChannelResult>& results, ImageDesc
       return status::kNoMemory;
     }
   }
-  ForEachPiece(DefaultThreadCount(), uint32_t(h), kWriteBackRows, [&](uint32_t y0, uint32_t y1) {
+  ForEachPiece(DefaultKernelThreads(), uint32_t(h), kWriteBackRows, [&](uint32_t y0, uint32_t y1) {
     for (int y = int(y0); y < int(y1); ++y) {
       const int row = h - 1 - y;
       uint8_t* out = written.Row(row);

@@ -36,9 +36,8 @@ const ColourRows& PlainColourRows() {
   return kPlain;
 }
 
-const ColourRows& SelectColourRows() {
-  static const ColourRows& chosen = *ColourRowsNamed(SelectRowKernels().name);
-  return chosen;
+const ColourRows& ColourRowsFor(const RowKernelSet& kernels) {
+  return *ColourRowsNamed(kernels.name);
 }
 
 std::vector<const ColourRows*> AvailableColourRows() {

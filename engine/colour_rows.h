@@ -17,6 +17,8 @@
 
 namespace veska {
 
+struct RowKernelSet;
+
 struct ColourRows {
   const char* name;  // the row kernels' build it belongs to: "plain", "sse2", ...
   // out[x] = LightnessLevel of pixel x, x < count, of a row of 24-bit pixels
@@ -30,9 +32,10 @@ struct ColourRows {
 
 // The scalar reference.
 const ColourRows& PlainColourRows();
-// The build that goes with the row kernels' build (SelectRowKernels), so
-// that VESKA_KERNEL chooses both.
-const ColourRows& SelectColourRows();
+// The build that goes with a row kernels' build (the same name), so that
+// whatever chooses the kernel's build (VESKA_KERNEL, SetKernelDefaults)
+// chooses both.
+const ColourRows& ColourRowsFor(const RowKernelSet& kernels);
 // Every build this processor runs, plain first.
 std::vector<const ColourRows*> AvailableColourRows();
 

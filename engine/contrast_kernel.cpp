@@ -56,6 +56,13 @@ void SetKernelDefaults(const KernelOptions& options) {
   defaultThreads.store(options.threads);
 }
 
+const RowKernelSet& DefaultKernelBuild() {
+  const RowKernelSet* build = defaultBuild.load();
+  return build != nullptr ? *build : SelectRowKernels();
+}
+
+unsigned DefaultKernelThreads() { return ThreadsFor(0); }
+
 void FillSlopeTable(double* slope, double* offset, uint32_t n, uint32_t& K) {
   for (uint32_t i = 0; i < n; ++i) {
     const uint32_t c = K;  // 4 * i

@@ -45,6 +45,11 @@ struct KernelOptions {
 // process's choice. Meant for benchmarks and tests; call it while no kernel
 // runs.
 void SetKernelDefaults(const KernelOptions& options);
+// The build and thread count of a run that names neither: SetKernelDefaults'
+// choice, else the process's. The luminance build and the write-back share
+// them with the kernel.
+const RowKernelSet& DefaultKernelBuild();
+unsigned DefaultKernelThreads();
 
 // Planes are stored with their rows padded to PaddedWidth elements (row y of
 // the source plane starts at y * PaddedWidth(W)); the padding repeats a row's
