@@ -196,11 +196,22 @@ int ReadUncompressed(FILE* file, const Layout& l, ImageDesc& desc) {
   if (!row) return status::kNoMemory;
   if (fseeko(file, off_t(l.dataOffset), SEEK_SET) != 0) return status::kBadBmp;
   ReadTarget target(desc, l.width, l.height);
+  // 8- and 24-bit rows that land whole in the buffer need no conversion.
+  const int bits = l.header.bitCount;
+  const bool direct = (bits == 8 || bits == 24) && target.width() == l.width;
+  const size_t pixelBytes = size_t(l.width) * size_t(bits / 8);
   for (int r = 0; r < l.height; ++r) {
     const int y = l.topDown ? r : l.height - 1 - r;
     uint8_t* out = target.Row(y);
     if (out == nullptr) {
       if (fseeko(file, off_t(rowBytes), SEEK_CUR) != 0) return status::kBadBmp;
+      continue;
+    }
+    if (direct) {
+      // The stored row is the buffer's row: read it in place, padding apart.
+      if (!ReadExact(file, out, pixelBytes) ||
+          !ReadExact(file, row.get(), size_t(rowBytes) - pixelBytes))
+        return status::kBadBmp;
       continue;
     }
     if (!ReadExact(file, row.get(), size_t(rowBytes))) return status::kBadBmp;
@@ -307,9 +318,20 @@ int WriteBody(SafeFile& out, const ImageDesc& desc, bool rle) {
   Bytes row = AllocateBytes(stride);
   if (!row) return status::kNoMemory;
   std::memset(row.get(), 0, stride);
+  // Whole-byte pixels go to the file straight from the buffer's rows, each
+  // followed by the zero padding of the file's stride.
+  const bool direct = !rle && desc.BitsPerPixel() != 1;
+  const size_t rowBytes = RectRowBytes(desc);
   uint64_t coded = 0;
   std::vector<uint8_t> codes;
   for (int y = height - 1; y >= 0; --y) {  // bottom row first
+    if (direct) {
+      const uint8_t* pixels =
+          desc.Row(int(desc.top) + y) + size_t(desc.left) * size_t(desc.BitsPerPixel() / 8);
+      if (int rc = out.Write(pixels, rowBytes)) return rc;
+      if (int rc = out.Write(row.get(), stride - rowBytes)) return rc;
+      continue;
+    }
     ExtractRectRow(desc, y, row.get());
     if (!rle) {
       if (int rc = out.Write(row.get(), stride)) return rc;
