@@ -246,7 +246,11 @@ void ChannelStore::CopySettingsFrom(const ChannelStore& other) {
 }
 
 int ChannelStore::WriteBack(const std::vector<ChannelResult>& results, ImageDesc& destination,
-                            const ImageDesc& source, const PixelRect& rect, bool singleChannel) {
+                            const ImageDesc& image, const PixelRect& rect, bool singleChannel,
+                            ImageDesc* spent) {
+  // A copy of the descriptor: `image` may be `*spent`, which is emptied when
+  // its buffer is taken over.
+  const ImageDesc source = image;
   const int w = rect.Width(), h = rect.Height();
   for (const ChannelResult& r : results)
     if (!r.Empty() && (r.Width() < w || r.Height() < h)) return status::kRange;
@@ -258,23 +262,12 @@ int ChannelStore::WriteBack(const std::vector<ChannelResult>& results, ImageDesc
   bool complete = depth == 8 || depth == 24;
   for (size_t i = 0; i < (depth == 24 && !composite ? 3u : 1u); ++i)
     complete = complete && i < results.size() && !results[i].Empty();
-  if (int rc = buffer.Allocate(w, h, depth,
-                               complete ? InitialContents::kOverwritten : InitialContents::kZeroed))
-    return rc;
   if (composite && (rect.left < 0 || rect.top < 0 || rect.right >= source.Width() ||
                     rect.bottom >= source.Height()))
     return status::kRange;
-  ImageDesc& written = buffer.desc();
-
-  for (int i = 0; i < PlaneCount(); ++i)
-    planes_[size_t(i)]->SetEnabled(i < int(results.size()) && !results[size_t(i)].Empty());
-  // Result row y is the rectangle's image row bottom - y; it goes to row
-  // h - 1 - y of the destination so that the image keeps its orientation.
-  // Rows are independent, so the threads share them.
   auto result = [&](size_t i, int y) -> const uint8_t* {
     return i < results.size() && !results[i].Empty() ? results[i].Row(y) : nullptr;
   };
-  const ColourRows& colour = ColourRowsFor(DefaultKernelBuild());
   std::vector<uint8_t> zeros;  // the levels of a composite result that does not exist
   if (composite && result(0, 0) == nullptr) {
     try {
@@ -283,6 +276,27 @@ int ChannelStore::WriteBack(const std::vector<ChannelResult>& results, ImageDesc
       return status::kNoMemory;
     }
   }
+  // A whole 24-bit image whose every pixel is rewritten may be written in
+  // place when the caller gives its buffer up: each pixel is read before it
+  // is written at the same place.
+  const bool inPlace = spent != nullptr && spent->pixels == source.pixels && complete &&
+                       depth == 24 && source.BitsPerPixel() == 24 && rect.left == 0 &&
+                       rect.top == 0 && w == source.Width() && h == source.Height();
+  if (inPlace) {
+    buffer.Adopt(std::exchange(*spent, ImageDesc{}));
+    ResetAsAllocated(buffer.desc());
+  } else if (int rc = buffer.Allocate(w, h, depth, complete ? InitialContents::kOverwritten
+                                                            : InitialContents::kZeroed)) {
+    return rc;
+  }
+  ImageDesc& written = buffer.desc();
+
+  for (int i = 0; i < PlaneCount(); ++i)
+    planes_[size_t(i)]->SetEnabled(i < int(results.size()) && !results[size_t(i)].Empty());
+  // Result row y is the rectangle's image row bottom - y; it goes to row
+  // h - 1 - y of the destination so that the image keeps its orientation.
+  // Rows are independent, so the threads share them.
+  const ColourRows& colour = ColourRowsFor(DefaultKernelBuild());
   ForEachPiece(DefaultKernelThreads(), uint32_t(h), kWriteBackRows, [&](uint32_t y0, uint32_t y1) {
     for (int y = int(y0); y < int(y1); ++y) {
       const int row = h - 1 - y;

@@ -72,9 +72,12 @@ class ChannelStore {
   // pixel's lightness and keeps its hue and saturation. Each plane's enabled
   // flag records whether its result exists. The destination keeps its old
   // buffer on failure: an allocation code, or kRange when a result or the
-  // rectangle does not fit.
+  // rectangle does not fit. `spent`, when given, is `source` itself, which
+  // the caller discards: a whole 24-bit image rewritten pixel by pixel then
+  // takes over its buffer (left empty) instead of new memory.
   int WriteBack(const std::vector<ChannelResult>& results, ImageDesc& destination,
-                const ImageDesc& source, const PixelRect& rect, bool singleChannel);
+                const ImageDesc& source, const PixelRect& rect, bool singleChannel,
+                ImageDesc* spent = nullptr);
 
   // Exchanges planes and flags with `other`; each store keeps its image.
   void SwapPlanes(ChannelStore& other);

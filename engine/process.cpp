@@ -124,9 +124,11 @@ void AdjustOutputRange(int& outMin, int& outMax, const ChannelPlane& plane, int 
 namespace {
 
 // ProcessChannels over `planes`; `consumed` is the same store when its
-// matrices may be freed as they are read, else nullptr.
+// matrices may be freed as they are read and `spent` the same image when its
+// buffer may be written over, else nullptr.
 int RunChannels(ChannelStore& results, ImageDesc& destination, const ImageDesc* image,
-                const ChannelStore& planes, ChannelStore* consumed, const ProcessRequest& request) {
+                const ChannelStore& planes, ChannelStore* consumed, ImageDesc* spent,
+                const ProcessRequest& request) {
   if (image == nullptr) return status::kBadBuffer;
   PixelRect area;
   if (!ClampRect(*image, request.rect, area)) return status::kRange;
@@ -172,7 +174,8 @@ int RunChannels(ChannelStore& results, ImageDesc& destination, const ImageDesc* 
     done.SetStatistics(255, 0);
   }
   if (n > 0)
-    return results.WriteBack(outputs, destination, *image, area, channel != kAllChannels);
+    return results.WriteBack(outputs, destination, *image, area, channel != kAllChannels,
+                             spent);
   return status::kOk;
 }
 
@@ -180,12 +183,12 @@ int RunChannels(ChannelStore& results, ImageDesc& destination, const ImageDesc* 
 
 int ProcessChannels(ChannelStore& results, ImageDesc& destination, const ImageDesc* image,
                     const ChannelStore& planes, const ProcessRequest& request) {
-  return RunChannels(results, destination, image, planes, nullptr, request);
+  return RunChannels(results, destination, image, planes, nullptr, nullptr, request);
 }
 
-int ProcessChannelsConsuming(ChannelStore& results, ImageDesc& destination, const ImageDesc* image,
+int ProcessChannelsConsuming(ChannelStore& results, ImageDesc& destination, ImageDesc* image,
                              ChannelStore& planes, const ProcessRequest& request) {
-  return RunChannels(results, destination, image, planes, &planes, request);
+  return RunChannels(results, destination, image, planes, &planes, image, request);
 }
 
 }  // namespace veska

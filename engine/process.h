@@ -59,10 +59,12 @@ void AdjustOutputRange(int& outMin, int& outMax, const ChannelPlane& plane, int 
 // nothing) or the failure's code, which the caller reports.
 int ProcessChannels(ChannelStore& results, ImageDesc& destination, const ImageDesc* image,
                     const ChannelStore& planes, const ProcessRequest& request);
-// The same for a caller that discards `planes` after the run: each processed
-// plane's matrix is freed as soon as the kernel has copied its window, so
-// that the run never holds a matrix beside the kernel's sums.
-int ProcessChannelsConsuming(ChannelStore& results, ImageDesc& destination, const ImageDesc* image,
+// The same for a caller that discards `image` and `planes` after the run:
+// each processed plane's matrix is freed as soon as the kernel has copied its
+// window, so that the run never holds a matrix beside the kernel's sums, and
+// a whole 24-bit image is written back into its own buffer, which the
+// destination takes over (`image` is then left empty).
+int ProcessChannelsConsuming(ChannelStore& results, ImageDesc& destination, ImageDesc* image,
                              ChannelStore& planes, const ProcessRequest& request);
 
 }  // namespace veska

@@ -6,9 +6,9 @@ namespace veska {
 
 namespace {
 
-// ProcessImage; `consumed` is the source's store when its matrices may be
-// freed as they are read, else nullptr.
-int Run(AImage& destination, const AImage& source, ChannelStore* consumed,
+// ProcessImage; `consumed` is the source itself when the run may use up its
+// matrices and buffer, else nullptr.
+int Run(AImage& destination, const AImage& source, AImage* consumed,
         const ProcessRequest& request, ResultPlanes planes) {
   // The run reads the source only (its processing rectangle included) and
   // builds the new planes apart, so that a cancel or failure leaves the
@@ -17,8 +17,8 @@ int Run(AImage& destination, const AImage& source, ChannelStore* consumed,
   ChannelStore results;
   const int rc =
       consumed != nullptr
-          ? ProcessChannelsConsuming(results, destination.Buffer(), source.Desc(), *consumed,
-                                     request)
+          ? ProcessChannelsConsuming(results, destination.Buffer(), &consumed->Buffer(),
+                                     consumed->Channels(), request)
           : ProcessChannels(results, destination.Buffer(), source.Desc(), source.Channels(),
                             request);
   if (rc != status::kOk) return rc;
@@ -41,7 +41,7 @@ int ProcessImage(AImage& destination, const AImage& source, const ProcessRequest
 
 int ProcessImageConsuming(AImage& destination, AImage& source, const ProcessRequest& request,
                           ResultPlanes planes) {
-  return Run(destination, source, &source.Channels(), request, planes);
+  return Run(destination, source, &source, request, planes);
 }
 
 }  // namespace veska

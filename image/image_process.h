@@ -22,9 +22,11 @@ enum class ResultPlanes {
 int ProcessImage(AImage& destination, const AImage& source, const ProcessRequest& request,
                  ResultPlanes planes = ResultPlanes::kRebuildLuminance);
 // ProcessImage for a caller that discards `source` after the run: each of
-// its plane matrices is freed as soon as the kernel has read it, so that the
-// run holds less memory at a time. The source keeps its pixels and its
-// planes' settings; its planes are left without matrices.
+// its plane matrices is freed as soon as the kernel has read it, and a whole
+// 24-bit image is written back into the source's own buffer, which the
+// destination takes over; so the run holds less memory at a time and touches
+// less new memory. The source keeps its planes' settings; its planes are left
+// without matrices, and its buffer may be left empty.
 int ProcessImageConsuming(AImage& destination, AImage& source, const ProcessRequest& request,
                           ResultPlanes planes = ResultPlanes::kRebuildLuminance);
 

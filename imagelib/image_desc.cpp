@@ -110,6 +110,23 @@ int Allocate(ImageDesc& desc, int width, int height, int bitsPerPixel,
   return status::kOk;
 }
 
+void ResetAsAllocated(ImageDesc& desc) {
+  if (desc.header == nullptr || desc.BitsPerPixel() != 24) return;
+  BitmapInfoHeader& h = *desc.header;
+  h.size = sizeof(BitmapInfoHeader);
+  h.planes = 1;
+  h.compression = 0;
+  h.sizeImage = desc.stride * uint32_t(h.height);
+  h.xPelsPerMeter = h.yPelsPerMeter = 0;
+  h.clrUsed = h.clrImportant = 0;
+  desc.colours = 0;
+  desc.imageType = 0;
+  desc.bitmap = nullptr;
+  desc.left = desc.top = 0;
+  desc.right = uint32_t(h.width - 1);
+  desc.bottom = uint32_t(h.height - 1);
+}
+
 int AllocateOneBlock(ImageDesc& desc, int width, int height, int bitsPerPixel) {
   return Allocate(desc, width, height, bitsPerPixel);
 }

@@ -86,6 +86,10 @@ int Allocate(ImageDesc& desc, int width, int height, int bitsPerPixel,
 // The same; kept as its own entry point for callers that need the pixels in
 // the header's block (all buffers are allocated that way).
 int AllocateOneBlock(ImageDesc& desc, int width, int height, int bitsPerPixel);
+// Gives a 24-bit buffer the header fields, rectangle and type that Allocate
+// gives a new one of its size, its pixels kept: for a caller that reuses an
+// image's buffer as a new image. Other depths are left as they are.
+void ResetAsAllocated(ImageDesc& desc);
 // Releases the buffer and zeroes all fields. A zeroed descriptor stays zeroed.
 int Free(ImageDesc& desc);
 // Copies the fields; the two then share one buffer.
@@ -115,6 +119,11 @@ class ImageBuffer {
                InitialContents contents = InitialContents::kZeroed) {
     Free(desc_);
     return veska::Allocate(desc_, width, height, bitsPerPixel, contents);
+  }
+  // Frees what it holds and takes over `desc`'s block.
+  void Adopt(ImageDesc desc) {
+    Free(desc_);
+    desc_ = desc;
   }
   ImageDesc& desc() { return desc_; }
   const ImageDesc& desc() const { return desc_; }
