@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <new>
 
+#include "engine/row_update.h"
+
 namespace veska {
 
 bool LuminanceMatrix::Allocate(int width, int height, InitialContents cells) {
@@ -26,7 +28,13 @@ bool LuminanceMatrix::Allocate(int width, int height, InitialContents cells) {
   }
   const std::size_t S = std::size_t(side);
   rows = new (std::nothrow) uint16_t*[S];
-  if (rows == nullptr || !cells_.Allocate(S * S)) {
+  // The block is sized for the 16-bit sums of the largest window the kernel
+  // can place in this matrix (rows padded as the kernel pads them), so that
+  // once a run that discards the matrix has freed it, the kernel's sums reuse
+  // memory that is already touched. The few rows beyond S * S cells are
+  // never touched here, and cost nothing.
+  const std::size_t room = std::size_t(PaddedWidth(uint32_t(S))) * S;
+  if (rows == nullptr || !cells_.Allocate(S * S, room)) {
     Free();
     return false;
   }

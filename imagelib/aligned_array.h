@@ -36,13 +36,16 @@ class AlignedArray {
   }
   ~AlignedArray() { Reset(); }
 
-  // Frees any previous block and allocates `count` elements. False when the
-  // size overflows or memory is short; the array is then empty.
-  bool Allocate(std::size_t count) {
+  // Frees any previous block and allocates `count` elements, in a block with
+  // room for at least `room` (so that the block, once given back, can serve
+  // a larger buffer). False when the size overflows or memory is short; the
+  // array is then empty.
+  bool Allocate(std::size_t count, std::size_t room = 0) {
     Reset();
     if (count == 0) count = 1;  // a valid, freeable block even for no elements
-    if (count > static_cast<std::size_t>(-1) / sizeof(T)) return false;
-    data_ = static_cast<T*>(AcquireBlock(count * sizeof(T), &capacity_));
+    const std::size_t block = room > count ? room : count;
+    if (block > static_cast<std::size_t>(-1) / sizeof(T)) return false;
+    data_ = static_cast<T*>(AcquireBlock(block * sizeof(T), &capacity_));
     if (data_ == nullptr) return false;
     size_ = count;
     return true;
