@@ -1,0 +1,40 @@
+// veska-pro, the desktop program: `veska-pro [--nosplash] [FILE...]`. The
+// files named are opened as File Open opens them, so that a file manager's
+// "Open with" works.
+#include <QApplication>
+#include <QSettings>
+#include <QStringList>
+
+#include "app/application.h"
+#include "app/error_reporter.h"
+#include "app/main_window.h"
+#include "dialogs/splash_window.h"
+
+int main(int argc, char** argv) {
+  QApplication qtApp(argc, argv);
+  QApplication::setOrganizationName("Veska Pro");
+  QApplication::setApplicationName("Veska Pro");
+  QApplication::setWindowIcon(QIcon(":/veska-pro.svg"));
+
+  QStringList files;
+  bool splash = true;
+  const QStringList arguments = QApplication::arguments().mid(1);
+  for (const QString& argument : arguments) {
+    if (argument == "--nosplash" || argument == "-nosplash" || argument == "-nologo") {
+      splash = false;
+    } else if (argument.startsWith('-')) {
+      continue;
+    } else {
+      files << argument;
+    }
+  }
+  veska::dialogs::SplashWindow::Enable(splash);
+
+  veska::app::MessageBoxReporter reporter;
+  QSettings settings;
+  veska::app::Application app(settings);
+  veska::app::MainWindow window(app);
+  window.showMaximized();
+  for (const QString& file : files) app.OpenDocumentFile(file);
+  return QApplication::exec();
+}
