@@ -73,9 +73,13 @@ void MainWindow::showEvent(QShowEvent* event) {
 }
 
 MainWindow::~MainWindow() {
+  // Nothing may reach this window's members while its widgets go.
+  mdi_->disconnect(this);
+  app_.disconnect(this);
+  QApplication::clipboard()->disconnect(this);
   // Frames go before the documents they show.
   for (auto& [doc, frame] : frames_) {
-    frame->disconnect(this);
+    const_cast<AVeskaDoc*>(doc)->disconnect(this);
     delete frame;
   }
 }

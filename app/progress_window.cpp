@@ -1,10 +1,55 @@
 #include "app/progress_window.h"
 
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QMetaObject>
-#include <QProgressDialog>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QThread>
+#include <QVBoxLayout>
 
 namespace veska::app {
+
+ProgressDialog::ProgressDialog(QWidget* parent) : QDialog(parent) {
+  setWindowTitle(ProgressWindow::kCaption);
+  setAccessibleName("Progress");
+  percent_ = new QLabel(" 0 %");
+  percent_->setAccessibleName("Percent done");
+  percent_->setAlignment(Qt::AlignCenter);
+  bar_ = new QProgressBar;
+  bar_->setAccessibleName("Progress");
+  bar_->setTextVisible(false);
+  bar_->setRange(0, 100);
+  bar_->setValue(0);
+  cancel_ = new QPushButton("Cancel");
+  cancel_->setAutoDefault(false);
+  connect(cancel_, &QPushButton::clicked, this, &ProgressDialog::cancelled);
+  auto* row = new QHBoxLayout;
+  row->addStretch();
+  row->addWidget(cancel_);
+  row->addStretch();
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(percent_);
+  layout->addWidget(bar_);
+  layout->addLayout(row);
+  setMinimumWidth(320);
+}
+
+void ProgressDialog::SetRange(int lower, int upper) {
+  bar_->setRange(lower, upper);
+  bar_->setValue(lower);
+}
+
+void ProgressDialog::Step() {
+  const int lower = bar_->minimum();
+  const int upper = bar_->maximum();
+  const int position = std::min(bar_->value() + 1, upper);
+  bar_->setValue(position);
+  int percent = upper > lower ? (position - lower) * 100 / (upper - lower) : 0;
+  if (percent != 100) percent %= 100;
+  const QString text = QString("%1%").arg(percent);
+  if (percent_->text() != text) percent_->setText(text);
+}
 
 ProgressWindow::ProgressWindow(QWidget* parent) : parent_(parent) {}
 
@@ -22,22 +67,9 @@ void ProgressWindow::Create() {
   cancel_ = false;
   Post([this] {
     delete dialog_;
-    dialog_ = new QProgressDialog(parent_);
-    dialog_->setWindowTitle(kCaption);
-    dialog_->setAccessibleName("Progress");
-    dialog_->setLabelText(" 0 %");
-    dialog_->setCancelButtonText("Cancel");
+    dialog_ = new ProgressDialog(parent_);
     dialog_->setWindowModality(Qt::ApplicationModal);
-    dialog_->setAutoClose(false);
-    dialog_->setAutoReset(false);
-    dialog_->setMinimumDuration(0);
-    dialog_->setRange(0, 100);
-    // Cancel asks the engine to stop and leaves the window open until the
-    // engine ends the run.
-    connect(dialog_, &QProgressDialog::canceled, this, [this] {
-      cancel_ = true;
-      if (dialog_ != nullptr) dialog_->show();
-    });
+    connect(dialog_, &ProgressDialog::cancelled, this, [this] { cancel_ = true; });
     dialog_->show();
   });
 }
@@ -50,14 +82,12 @@ void ProgressWindow::Show() {
 
 void ProgressWindow::SetRange(int lower, int upper) {
   Post([this, lower, upper] {
-    if (dialog_ == nullptr) return;
-    dialog_->setRange(lower, upper);
-    dialog_->setValue(lower);
+    if (dialog_ != nullptr) dialog_->SetRange(lower, upper);
   });
 }
 
 void ProgressWindow::SetText(const std::string& text) {
-  QString caption = text.empty() ? QString(kCaption) : QString::fromStdString(text);
+  const QString caption = text.empty() ? QString(kCaption) : QString::fromStdString(text);
   Post([this, caption] {
     if (dialog_ != nullptr) dialog_->setWindowTitle(caption);
   });
@@ -65,14 +95,7 @@ void ProgressWindow::SetText(const std::string& text) {
 
 bool ProgressWindow::Step() {
   Post([this] {
-    if (dialog_ == nullptr) return;
-    int lower = dialog_->minimum();
-    int upper = dialog_->maximum();
-    int position = std::min(dialog_->value() + 1, upper);
-    dialog_->setValue(position);
-    int percent = upper > lower ? (position - lower) * 100 / (upper - lower) : 0;
-    if (percent != 100) percent %= 100;
-    dialog_->setLabelText(QString("%1%").arg(percent));
+    if (dialog_ != nullptr) dialog_->Step();
   });
   return cancel_.exchange(false);
 }

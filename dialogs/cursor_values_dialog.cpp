@@ -106,13 +106,14 @@ RgbCursorValuesDialog::RgbCursorValuesDialog(bool sixteenBit, QWidget* parent)
     grid->addWidget(big_[plane], 1, plane + 1);
     grid->addWidget(small_[plane], 2, plane + 1);
   }
-  for (int plane = 0; plane < 3; ++plane) {
-    setTabOrder(plane == 0 ? static_cast<QWidget*>(nullptr) : small_[plane - 1], big_[plane]);
-    setTabOrder(big_[plane], small_[plane]);
-  }
   auto* layout = new QHBoxLayout(this);
   layout->addLayout(grid);
   layout->addWidget(OkCancel(this));
+  // Plane by plane: big, then small.
+  for (int plane = 0; plane < 3; ++plane) {
+    if (plane > 0) setTabOrder(small_[plane - 1], big_[plane]);
+    setTabOrder(big_[plane], small_[plane]);
+  }
 }
 
 void RgbCursorValuesDialog::showEvent(QShowEvent* event) {

@@ -69,11 +69,11 @@ SaveChangesDialog::SaveChangesDialog(const QString& documentName, QWidget* paren
     const char* label;
     Result result;
   } kButtons[] = {{"&Yes", kYes}, {"&No", kNo}, {"Yes To &All", kYesToAll}, {"Cancel", kCancel}};
-  for (const auto& spec : kButtons) {
-    auto* button = new QPushButton(spec.label);
+  for (const auto& entry : kButtons) {
+    auto* button = new QPushButton(entry.label);
     button->setAutoDefault(false);
-    if (spec.result == kYes) button->setDefault(true);
-    const int result = spec.result;
+    if (entry.result == kYes) button->setDefault(true);
+    const int result = entry.result;
     connect(button, &QPushButton::clicked, this, [this, result] { done(result); });
     row->addWidget(button);
   }
