@@ -8,12 +8,14 @@
 #include "app/application.h"
 #include "app/error_reporter.h"
 #include "app/main_window.h"
+#include "app/resources.h"
 #include "dialogs/splash_window.h"
 
 int main(int argc, char** argv) {
   QApplication qtApp(argc, argv);
   QApplication::setOrganizationName("Veska Pro");
   QApplication::setApplicationName("Veska Pro");
+  veska::app::LoadResources();
   QApplication::setWindowIcon(QIcon(":/veska-pro.svg"));
 
   QStringList files;

@@ -22,6 +22,7 @@
 #include "app/document.h"
 #include "app/image_view.h"
 #include "app/prompter.h"
+#include "app/resources.h"
 #include "dialogs/options_dialog.h"
 #include "dialogs/small_dialogs.h"
 #include "dialogs/splash_window.h"
@@ -41,6 +42,7 @@ QList<QKeySequence> Shortcuts(const char* keys) {
 
 MainWindow::MainWindow(Application& app, QWidget* parent)
     : QMainWindow(parent), app_(app), mdi_(new QMdiArea) {
+  LoadResources();
   setWindowTitle(kAppTitle);
   setWindowIcon(QIcon(":/veska-pro.svg"));
   mdi_->setAccessibleName("Image windows");

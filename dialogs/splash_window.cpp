@@ -52,11 +52,6 @@ void SplashWindow::Hide() {
 
 bool SplashWindow::eventFilter(QObject*, QEvent* event) {
   switch (event->type()) {
-    case QEvent::ShortcutOverride:
-      // Claim the key so that no shortcut fires; its key press then ends
-      // the splash and is eaten too.
-      event->accept();
-      return true;
     case QEvent::KeyPress:
       break;
     case QEvent::MouseButtonPress:
