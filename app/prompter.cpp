@@ -24,10 +24,15 @@ QMessageBox::Icon BoxIcon(UiPrompter::Icon icon) {
   return QMessageBox::NoIcon;
 }
 
-QFileDialog::Options Options() {
-  // Tests and the sanitizer builds must not depend on the desktop's own
-  // dialog service; the program's dialog behaves the same everywhere.
-  return QFileDialog::DontUseNativeDialog;
+// The filters, the preselected entry and the default extension. Qt's own
+// dialog is used on every desktop, so it behaves the same everywhere.
+void Prepare(QFileDialog& dialog, const FileRequest& request) {
+  dialog.setOptions(QFileDialog::DontUseNativeDialog);
+  const QStringList filters = NameFilters(request.filter);
+  dialog.setNameFilters(filters);
+  if (request.selectedFilter >= 0 && request.selectedFilter < filters.size())
+    dialog.selectNameFilter(filters[request.selectedFilter]);
+  dialog.setDefaultSuffix(request.defaultSuffix);
 }
 
 }  // namespace
@@ -58,11 +63,7 @@ QMessageBox::StandardButton UiPrompter::Ask(const QString& caption, const QStrin
                                             QMessageBox::StandardButton defaultButton,
                                             Icon icon) {
   QMessageBox::StandardButton answer = QMessageBox::NoButton;
-  OnGuiThread([&] {
-    QMessageBox box(BoxIcon(icon), caption, text, buttons, QApplication::activeWindow());
-    box.setDefaultButton(defaultButton);
-    answer = QMessageBox::StandardButton(box.exec());
-  });
+  OnGuiThread([&] { answer = DoAsk(caption, text, buttons, defaultButton, icon); });
   return answer;
 }
 
@@ -72,47 +73,27 @@ void UiPrompter::Tell(const QString& text, Icon icon) {
 
 QStringList UiPrompter::OpenFileNames(const FileRequest& request) {
   QStringList paths;
-  OnGuiThread([&] {
-    QFileDialog dialog(QApplication::activeWindow());
-    dialog.setOptions(Options() | QFileDialog::ReadOnly);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(request.multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
-    QStringList filters = NameFilters(request.filter);
-    dialog.setNameFilters(filters);
-    if (request.selectedFilter >= 0 && request.selectedFilter < filters.size())
-      dialog.selectNameFilter(filters[request.selectedFilter]);
-    dialog.setDefaultSuffix(request.defaultSuffix);
-    if (dialog.exec() == QDialog::Accepted) paths = dialog.selectedFiles();
-  });
+  OnGuiThread([&] { paths = DoOpenFileNames(request); });
   return paths;
 }
 
 QString UiPrompter::SaveFileName(const FileRequest& request) {
   QString path;
-  OnGuiThread([&] {
-    QFileDialog dialog(QApplication::activeWindow());
-    dialog.setOptions(Options());
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    QStringList filters = NameFilters(request.filter);
-    dialog.setNameFilters(filters);
-    if (request.selectedFilter >= 0 && request.selectedFilter < filters.size())
-      dialog.selectNameFilter(filters[request.selectedFilter]);
-    dialog.setDefaultSuffix(request.defaultSuffix);
-    dialog.selectFile(request.fileName);
-    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-      path = dialog.selectedFiles().first();
-  });
+  OnGuiThread([&] { path = DoSaveFileName(request); });
   return path;
 }
 
-int UiPrompter::Run(QDialog& dialog) { return dialog.exec(); }
+int UiPrompter::Run(QDialog& dialog) {
+  int result = QDialog::Rejected;
+  OnGuiThread([&] { result = DoRun(dialog); });
+  return result;
+}
 
 bool UiPrompter::AskBifDimensions(const std::string& path, int& width, int& height) {
   bool answered = false;
   OnGuiThread([&] {
     dialogs::BifSizeDialog dialog(QString::fromStdString(path), QApplication::activeWindow());
-    if (Get().Run(dialog) == QDialog::Accepted) {
+    if (DoRun(dialog) == QDialog::Accepted) {
       width = dialog.ImageWidth();
       height = dialog.ImageHeight();
       answered = true;
@@ -120,5 +101,35 @@ bool UiPrompter::AskBifDimensions(const std::string& path, int& width, int& heig
   });
   return answered;
 }
+
+QMessageBox::StandardButton UiPrompter::DoAsk(const QString& caption, const QString& text,
+                                              QMessageBox::StandardButtons buttons,
+                                              QMessageBox::StandardButton defaultButton,
+                                              Icon icon) {
+  QMessageBox box(BoxIcon(icon), caption, text, buttons, QApplication::activeWindow());
+  box.setDefaultButton(defaultButton);
+  return QMessageBox::StandardButton(box.exec());
+}
+
+QStringList UiPrompter::DoOpenFileNames(const FileRequest& request) {
+  QFileDialog dialog(QApplication::activeWindow());
+  Prepare(dialog, request);
+  dialog.setOptions(dialog.options() | QFileDialog::ReadOnly);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(request.multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+  return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
+}
+
+QString UiPrompter::DoSaveFileName(const FileRequest& request) {
+  QFileDialog dialog(QApplication::activeWindow());
+  Prepare(dialog, request);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.selectFile(request.fileName);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().first();
+}
+
+int UiPrompter::DoRun(QDialog& dialog) { return dialog.exec(); }
 
 }  // namespace veska::app

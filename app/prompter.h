@@ -6,6 +6,8 @@
 //
 // Every entry point may be called from a worker thread: the question is then
 // asked on the user-interface thread while the worker waits for the answer.
+// Replacements override the protected Do... members, which always run on the
+// user-interface thread.
 #pragma once
 
 #include <QMessageBox>
@@ -45,22 +47,30 @@ class UiPrompter : public veska::Prompter {
   static void Install(UiPrompter* prompter);
 
   // A message box: returns the button pressed.
-  virtual QMessageBox::StandardButton Ask(const QString& caption, const QString& text,
-                                          QMessageBox::StandardButtons buttons,
-                                          QMessageBox::StandardButton defaultButton, Icon icon);
+  QMessageBox::StandardButton Ask(const QString& caption, const QString& text,
+                                  QMessageBox::StandardButtons buttons,
+                                  QMessageBox::StandardButton defaultButton, Icon icon);
   // A message box with one OK button and the program's caption.
   void Tell(const QString& text, Icon icon = Icon::kExclamation);
-
   // Open dialog: the chosen paths, none when cancelled.
-  virtual QStringList OpenFileNames(const FileRequest& request);
+  QStringList OpenFileNames(const FileRequest& request);
   // Save dialog with the overwrite question: the chosen path, empty when
   // cancelled.
-  virtual QString SaveFileName(const FileRequest& request);
+  QString SaveFileName(const FileRequest& request);
   // Shows `dialog` modally and returns its result code.
-  virtual int Run(QDialog& dialog);
+  int Run(QDialog& dialog);
 
   // "Enter BIF Image Dimensions", through Run.
   bool AskBifDimensions(const std::string& path, int& width, int& height) override;
+
+ protected:
+  virtual QMessageBox::StandardButton DoAsk(const QString& caption, const QString& text,
+                                            QMessageBox::StandardButtons buttons,
+                                            QMessageBox::StandardButton defaultButton,
+                                            Icon icon);
+  virtual QStringList DoOpenFileNames(const FileRequest& request);
+  virtual QString DoSaveFileName(const FileRequest& request);
+  virtual int DoRun(QDialog& dialog);
 };
 
 }  // namespace veska::app

@@ -68,30 +68,34 @@ class ScriptedPrompter final : public app::UiPrompter {
     return texts.join(" | ");
   }
 
-  QMessageBox::StandardButton Ask(const QString& caption, const QString& text,
-                                  QMessageBox::StandardButtons, QMessageBox::StandardButton def,
-                                  Icon) override {
+  int dialogsRun = 0;
+
+ protected:
+  QMessageBox::StandardButton DoAsk(const QString& caption, const QString& text,
+                                    QMessageBox::StandardButtons, QMessageBox::StandardButton def,
+                                    Icon) override {
     questions.push_back({caption, text, def});
     if (answers.empty()) return def;
     auto answer = answers.front();
     answers.pop_front();
     return answer;
   }
-  QStringList OpenFileNames(const app::FileRequest& request) override {
+  QStringList DoOpenFileNames(const app::FileRequest& request) override {
     openRequests.push_back(request);
     if (openAnswers.empty()) return {};
     QStringList answer = openAnswers.front();
     openAnswers.pop_front();
     return answer;
   }
-  QString SaveFileName(const app::FileRequest& request) override {
+  QString DoSaveFileName(const app::FileRequest& request) override {
     saveRequests.push_back(request);
     if (saveAnswers.empty()) return {};
     QString answer = saveAnswers.front();
     saveAnswers.pop_front();
     return answer;
   }
-  int Run(QDialog& dialog) override {
+  int DoRun(QDialog& dialog) override {
+    ++dialogsRun;
     if (dialogScripts.empty()) {
       ADD_FAILURE() << "unexpected dialog " << dialog.windowTitle().toStdString();
       return QDialog::Rejected;
