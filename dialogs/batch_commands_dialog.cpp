@@ -52,7 +52,9 @@ BatchCommandsDialog::BatchCommandsDialog(const QString& batchPath, uint16_t scan
   progress_ = new app::ProgressWindow(this);
   progress_->setParent(this);
   worker_ = new app::Worker(this);
+  // The run's log lines arrive before this, in the order they were written.
   connect(worker_, &app::Worker::finished, this, [this] {
+    finished_ = true;
     ok_->setEnabled(true);
     cancel_->setEnabled(true);
     emit runFinished();
@@ -61,7 +63,7 @@ BatchCommandsDialog::BatchCommandsDialog(const QString& batchPath, uint16_t scan
 
 BatchCommandsDialog::~BatchCommandsDialog() { worker_->Wait(); }
 
-bool BatchCommandsDialog::Running() const { return worker_->Running(); }
+bool BatchCommandsDialog::Running() const { return started_ && !finished_; }
 
 void BatchCommandsDialog::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);

@@ -27,6 +27,7 @@ class BatchCommandsDialog final : public QDialog {
 
   // The log exactly as the run wrote it (every line ends CR CR LF).
   const std::string& LogText() const { return log_; }
+  // From the dialog's first showing until the run's last line is in.
   bool Running() const;
   QPlainTextEdit* LogView() const { return view_; }
   app::ProgressWindow* Progress() const { return progress_; }
@@ -52,6 +53,7 @@ class BatchCommandsDialog final : public QDialog {
   app::ProgressWindow* progress_;
   app::Worker* worker_;
   bool started_ = false;
+  bool finished_ = false;
 };
 
 }  // namespace veska::dialogs

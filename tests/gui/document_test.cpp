@@ -9,6 +9,7 @@
 #include "dialogs/save_changes_dialog.h"
 #include "image/aimage.h"
 #include "image/image_file.h"
+#include "imagelib/block_cache.h"
 #include "tests/gui/gui_support.h"
 #include "tools/sample_images.h"
 
@@ -60,6 +61,7 @@ TEST_F(DocumentTest, YesToAllSavesEveryDocumentOnceAndDoesNotOutliveItsCloseAll)
   EXPECT_EQ(shownPrompts_, QStringList({"Save changes to one.png?"}));
   EXPECT_TRUE(prompter_.questions.empty());
   EXPECT_TRUE(app_->Documents().empty());
+  EXPECT_EQ(CachedBlockBytes(), 0u) << "closing gives every block back";
   for (const char* name : {"one.png", "two.png", "three.png"}) EXPECT_EQ(StoredWidth(Path(name)), 52);
   EXPECT_FALSE(app_->YesToAll());
 
