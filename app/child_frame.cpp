@@ -1,6 +1,7 @@
 #include "app/child_frame.h"
 
 #include <QCloseEvent>
+#include <QIcon>
 
 #include "app/application.h"
 #include "app/document.h"
@@ -11,6 +12,7 @@ namespace veska::app {
 ChildFrame::ChildFrame(Application& app, AVeskaDoc& doc, QWidget* parent)
     : QMdiSubWindow(parent), app_(app), doc_(doc) {
   setAttribute(Qt::WA_DeleteOnClose);
+  setWindowIcon(QIcon(":/veska-pro.svg"));
   view_ = new ImageView(doc_);
   setWidget(view_);
   UpdateCaption();
