@@ -5,6 +5,7 @@
 #include <QPlainTextEdit>
 #include <QTreeWidget>
 
+#include "app/progress_window.h"
 #include "batch/batch_file.h"
 #include "dialogs/batch_commands_dialog.h"
 #include "dialogs/cursor_values_dialog.h"
@@ -174,6 +175,26 @@ TEST_F(BatchTest, RunsEveryEntryAndStopsAtTheFirstFailure) {
   EXPECT_FALSE(QFile::exists(Path("out3.png")));
   EXPECT_EQ(app_->lastBatchPath, Path("jobs.btc"));
   EXPECT_TRUE(app_->Documents().empty());
+}
+
+TEST_F(BatchTest, CancelInTheProgressWindowEndsTheRunAtThatEntry) {
+  WriteSampleImage(Path("big.png"), 24, 1400, 1400);
+  WriteBatch("big.png, 31, 3, big-out.png\n");
+  prompter_.openAnswers.push_back({Path("jobs.btc")});
+  std::string log;
+  prompter_.dialogScripts.push_back([&](QDialog& dialog) {
+    auto& batch = static_cast<dialogs::BatchCommandsDialog&>(dialog);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return batch.Progress()->Dialog() != nullptr; }, 60000));
+    if (app::ProgressDialog* progress = batch.Progress()->Dialog())
+      QTest::mouseClick(progress->CancelButton(), Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !batch.Running(); }, 120000));
+    log = batch.LogText();
+    return Click(dialog, "OK");
+  });
+  Trigger(CommandId::kBatch);
+  EXPECT_EQ(log, "Reading input file big.png\r\r\nError processing input file big.png\r\r\n");
+  EXPECT_FALSE(QFile::exists(Path("big-out.png")));
+  EXPECT_TRUE(prompter_.questions.empty()) << "a cancel shows no message";
 }
 
 TEST_F(BatchTest, RefusedFilesShowOneMessageAndRunNothing) {
