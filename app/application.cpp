@@ -1,5 +1,6 @@
 #include "app/application.h"
 
+#include <QApplication>
 #include <QFileInfo>
 #include <algorithm>
 
@@ -141,7 +142,7 @@ bool Application::SaveModified(AVeskaDoc& doc) {
   if (closeAllMode_ && doc.IsModified()) {
     bool save = yesToAll_;
     if (!save) {
-      dialogs::SaveChangesDialog dialog(title);
+      dialogs::SaveChangesDialog dialog(title, QApplication::activeWindow());
       switch (UiPrompter::Get().Run(dialog)) {
         case dialogs::SaveChangesDialog::kYesToAll:
           SetYesToAll(true);

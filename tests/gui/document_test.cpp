@@ -3,6 +3,7 @@
 // output, an extension outside the format table, and the cursor clamp.
 #include <QFile>
 #include <QFileInfo>
+#include <QMdiArea>
 #include <QProcess>
 
 #include "app/child_frame.h"
@@ -111,6 +112,8 @@ TEST_F(DocumentTest, ClosingOneModifiedDocumentAsksSaveAsEvenWithAPath) {
   prompter_.answers.push_back(QMessageBox::No);
   Trigger(CommandId::kClose);
   EXPECT_TRUE(app_->Documents().empty());
+  QTRY_VERIFY(window_->MdiArea()->subWindowList().isEmpty());
+  EXPECT_EQ(window_->ActiveDocument(), nullptr);
 }
 
 TEST_F(DocumentTest, ReopeningAModifiedFileNoKeepsChangesYesReloads) {
