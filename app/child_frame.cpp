@@ -1,7 +1,6 @@
 #include "app/child_frame.h"
 
 #include <QCloseEvent>
-#include <QIcon>
 
 #include "app/application.h"
 #include "app/document.h"
@@ -12,7 +11,6 @@ namespace veska::app {
 ChildFrame::ChildFrame(Application& app, AVeskaDoc& doc, QWidget* parent)
     : QMdiSubWindow(parent), app_(app), doc_(doc) {
   setAttribute(Qt::WA_DeleteOnClose);
-  setWindowIcon(QIcon(":/veska-pro.svg"));
   view_ = new ImageView(doc_);
   setWidget(view_);
   UpdateCaption();

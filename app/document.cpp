@@ -1,5 +1,7 @@
 #include "app/document.h"
 
+#include <malloc.h>
+
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
@@ -59,7 +61,11 @@ bool AVeskaDoc::SaveDocument(const QString& path) {
 void AVeskaDoc::ReleaseImage() {
   image_->Free();
   image_->SetLoaded(false);
+  // Give the memory back to the system, not only to the allocator: the
+  // blocks kept for reuse, and the free pages of every thread's heap (the
+  // worker threads' loads leave theirs behind otherwise).
   veska::ReleaseCachedBlocks();
+  malloc_trim(0);
 }
 
 std::pair<int, int> AVeskaDoc::Cursors(int channel) const {

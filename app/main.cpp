@@ -1,6 +1,8 @@
 // veska-pro, the desktop program: `veska-pro [--nosplash] [FILE...]`. The
 // files named are opened as File Open opens them, so that a file manager's
 // "Open with" works.
+#include <malloc.h>
+
 #include <QApplication>
 #include <QSettings>
 #include <QStringList>
@@ -12,6 +14,11 @@
 #include "dialogs/splash_window.h"
 
 int main(int argc, char** argv) {
+  // Large blocks (images, luminance matrices) come straight from the system
+  // and go straight back when a document closes. Left to itself the
+  // allocator raises this threshold after the first large block is freed
+  // and then keeps every later image's memory after its document is closed.
+  mallopt(M_MMAP_THRESHOLD, 1 << 20);
   QApplication qtApp(argc, argv);
   QApplication::setOrganizationName("Veska Pro");
   QApplication::setApplicationName("Veska Pro");

@@ -259,6 +259,7 @@ void MainWindow::UpdateCommands() {
 
 void MainWindow::AddFrame(AVeskaDoc* doc) {
   auto* frame = new ChildFrame(app_, *doc);
+  frame->setWindowIcon(windowIcon());  // one icon shared by every window
   frames_[doc] = frame;
   connect(doc, &AVeskaDoc::modifiedChanged, this, &MainWindow::UpdateCommands);
   connect(doc, &AVeskaDoc::updateViews, this, &MainWindow::UpdateCommands);
