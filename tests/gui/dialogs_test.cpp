@@ -3,12 +3,17 @@
 #include <QDir>
 #include <QFile>
 #include <QPlainTextEdit>
+#include <QAbstractSlider>
+#include <QMdiArea>
+#include <QStatusBar>
+#include <QToolBar>
 #include <QTreeWidget>
 
 #include "app/progress_window.h"
 #include "batch/batch_file.h"
 #include "dialogs/batch_commands_dialog.h"
 #include "dialogs/cursor_values_dialog.h"
+#include "dialogs/options_dialog.h"
 #include "dialogs/small_dialogs.h"
 #include "dialogs/window_info_dialog.h"
 #include "tests/gui/gui_support.h"
@@ -117,6 +122,35 @@ TEST_F(DialogsTest, WindowInformationListsDocumentsAndActivatesOnDoubleClick) {
   EXPECT_EQ(window_->ActiveDocument(), grey);
   EXPECT_EQ(dialogs::WindowInfoDialog::CursorCell({5, 0, 131}), "  5,n/a,131");
   EXPECT_EQ(dialogs::WindowInfoDialog::CursorCell({7}), "7");
+}
+
+// Every control a user can reach has a name a screen reader can say: its
+// visible label, or an accessible name where it has none.
+TEST_F(DialogsTest, EveryControlHasAnAccessibleName) {
+  Trigger(CommandId::kNew);
+  dialogs::OptionsDialog options(app_->Counts());
+  dialogs::CursorValuesDialog cursors(false);
+  dialogs::RgbCursorValuesDialog rgb(false);
+  dialogs::ZoomCustomDialog zoom;
+  dialogs::WindowInfoDialog info(app_->Documents(), {});
+  dialogs::BatchCommandsDialog batch(Path("none.btc"), 16);
+  const std::vector<QWidget*> windows = {window_.get(), &options, &cursors, &rgb,
+                                         &zoom,         &info,    &batch};
+  for (QWidget* top : windows) {
+    for (QWidget* widget : top->findChildren<QWidget*>()) {
+      const bool control = qobject_cast<QLineEdit*>(widget) ||
+                           qobject_cast<QAbstractItemView*>(widget) ||
+                           qobject_cast<QPlainTextEdit*>(widget) ||
+                           qobject_cast<QAbstractSlider*>(widget) ||
+                           qobject_cast<QMdiArea*>(widget) || qobject_cast<QToolBar*>(widget) ||
+                           (qobject_cast<QLabel*>(widget) && widget->parent() == top->findChild<QStatusBar*>());
+      // Scroll bars belong to their view; a header is labelled by its sections.
+      if (!control || widget->inherits("QScrollBar") || widget->inherits("QHeaderView"))
+        continue;
+      EXPECT_FALSE(widget->accessibleName().isEmpty())
+          << top->windowTitle().toStdString() << ": " << widget->metaObject()->className();
+    }
+  }
 }
 
 class BatchTest : public DialogsTest {

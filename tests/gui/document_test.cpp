@@ -75,6 +75,13 @@ TEST_F(DocumentTest, YesToAllSavesEveryDocumentOnceAndDoesNotOutliveItsCloseAll)
   EXPECT_EQ(shownPrompts_.size(), 3);
   EXPECT_EQ(app_->Documents().size(), 2u);
   EXPECT_EQ(StoredWidth(Path("one.png")), 60);  // No: not saved
+
+  // Exit asks the same way; Cancel keeps the program running.
+  prompter_.dialogScripts.push_back(Answer("Cancel"));
+  Trigger(CommandId::kExit);
+  EXPECT_EQ(shownPrompts_.size(), 4);
+  EXPECT_TRUE(window_->isVisible());
+  EXPECT_EQ(app_->Documents().size(), 2u);
 }
 
 TEST_F(DocumentTest, UntitledYesWithCancelledNameFallsBackToTheMessageBox) {
