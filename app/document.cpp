@@ -10,6 +10,7 @@
 #include "app/wait_cursor.h"
 #include "app/worker.h"
 #include "image/image_file.h"
+#include "image/prompter.h"
 #include "imagelib/block_cache.h"
 #include "imagelib/status.h"
 
@@ -30,9 +31,12 @@ bool AVeskaDoc::OpenDocument(const QString& path) {
   const std::string file = path.toStdString();
   int format = -1;
   int code = veska::FormatFromName(file, format);
+  // What the file does not say (a BIF file's size) is asked before loading.
+  veska::LoadOptions options;
+  if (code == veska::status::kOk) code = veska::AskLoadOptions(file, options);
   if (code == veska::status::kOk) {
     WaitCursor wait;
-    code = RunOnWorker([&] { return veska::Load(*image_, file); });
+    code = RunOnWorker([&] { return veska::Load(*image_, file, options); });
   }
   if (code != veska::status::kOk) {
     ReleaseImage();
@@ -107,13 +111,16 @@ bool AVeskaDoc::Change(const std::function<bool(AImage&)>& operation, UpdateHint
 }
 
 void AVeskaDoc::Flip(FlipDirection direction) {
-  Change([direction](AImage& image) { return image.Flip(direction == FlipDirection::kUpDown); },
-         UpdateHint::kReoriented);
+  const veska::Flip flip =
+      direction == FlipDirection::kUpDown ? veska::Flip::kUpsideDown : veska::Flip::kLeftRight;
+  Change([flip](AImage& image) { return image.Flip(flip); }, UpdateHint::kReoriented);
 }
 
 void AVeskaDoc::Rotate(int degrees) {
-  const int mode = degrees == 90 ? 0 : degrees == 180 ? 1 : 2;
-  Change([mode](AImage& image) { return image.Rotate(mode); }, UpdateHint::kReoriented);
+  const Turn turn = degrees == 90    ? Turn::kClockwise90
+                    : degrees == 180 ? Turn::kHalf
+                                     : Turn::kCounterClockwise90;
+  Change([turn](AImage& image) { return image.Rotate(turn); }, UpdateHint::kReoriented);
 }
 
 bool AVeskaDoc::MixFrom(AVeskaDoc& secondary, int weightA, int weightB) {

@@ -11,7 +11,7 @@
 namespace veska::app {
 
 ProgressDialog::ProgressDialog(QWidget* parent) : QDialog(parent) {
-  setWindowTitle(ProgressWindow::kCaption);
+  setWindowTitle(veska::kDefaultProgressText);
   setAccessibleName("Progress");
   percent_ = new QLabel(" 0 %");
   percent_->setAccessibleName("Percent done");
@@ -35,18 +35,10 @@ ProgressDialog::ProgressDialog(QWidget* parent) : QDialog(parent) {
   setMinimumWidth(320);
 }
 
-void ProgressDialog::SetRange(int lower, int upper) {
-  bar_->setRange(lower, upper);
-  bar_->setValue(lower);
-}
-
-void ProgressDialog::Step() {
-  const int lower = bar_->minimum();
-  const int upper = bar_->maximum();
-  const int position = std::min(bar_->value() + 1, upper);
-  bar_->setValue(position);
-  int percent = upper > lower ? (position - lower) * 100 / (upper - lower) : 0;
-  if (percent != 100) percent %= 100;
+void ProgressDialog::Show(const veska::ProgressRecord& record) {
+  setWindowTitle(QString::fromStdString(veska::ProgressText(record)));
+  const int percent = veska::ProgressPercent(record);
+  bar_->setValue(percent);
   const QString text = QString("%1%").arg(percent);
   if (percent_->text() != text) percent_->setText(text);
 }
@@ -63,7 +55,7 @@ void ProgressWindow::Post(std::function<void()> work) {
   }
 }
 
-void ProgressWindow::Create() {
+void ProgressWindow::Begin() {
   cancel_ = false;
   Post([this] {
     delete dialog_;
@@ -74,35 +66,15 @@ void ProgressWindow::Create() {
   });
 }
 
-void ProgressWindow::Show() {
-  Post([this] {
-    if (dialog_ != nullptr) dialog_->show();
+void ProgressWindow::Show(const veska::ProgressRecord& record) {
+  Post([this, record] {
+    if (dialog_ != nullptr) dialog_->Show(record);
   });
 }
 
-void ProgressWindow::SetRange(int lower, int upper) {
-  Post([this, lower, upper] {
-    if (dialog_ != nullptr) dialog_->SetRange(lower, upper);
-  });
-}
+bool ProgressWindow::CancelRequested() { return cancel_.exchange(false); }
 
-void ProgressWindow::SetText(const std::string& text) {
-  const QString caption = text.empty() ? QString(kCaption) : QString::fromStdString(text);
-  Post([this, caption] {
-    if (dialog_ != nullptr) dialog_->setWindowTitle(caption);
-  });
-}
-
-bool ProgressWindow::Step() {
-  Post([this] {
-    if (dialog_ != nullptr) dialog_->Step();
-  });
-  return cancel_.exchange(false);
-}
-
-bool ProgressWindow::Poll() { return cancel_.exchange(false); }
-
-void ProgressWindow::Destroy() {
+void ProgressWindow::End() {
   Post([this] {
     delete dialog_;
     dialog_ = nullptr;

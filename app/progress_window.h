@@ -1,7 +1,7 @@
 // The engine's progress window, driven from the worker thread that runs the
 // engine: every call from the engine is passed to the user-interface thread
-// without waiting, and a Cancel press sets a flag that the next Step or Poll
-// reads.
+// without waiting, and a Cancel press sets a flag that the engine reads after
+// its next step.
 #pragma once
 
 #include <QDialog>
@@ -9,7 +9,6 @@
 #include <QPointer>
 #include <atomic>
 #include <functional>
-#include <string>
 
 #include "engine/progress.h"
 
@@ -26,8 +25,8 @@ class ProgressDialog final : public QDialog {
   Q_OBJECT
  public:
   explicit ProgressDialog(QWidget* parent);
-  void SetRange(int lower, int upper);
-  void Step();
+  // Shows the record's text as the caption and its percentage.
+  void Show(const veska::ProgressRecord& record);
   QPushButton* CancelButton() const { return cancel_; }
   void reject() override { emit cancelled(); }
 
@@ -43,19 +42,13 @@ class ProgressDialog final : public QDialog {
 class ProgressWindow final : public QObject, public veska::ProgressSink {
   Q_OBJECT
  public:
-  // The caption when no text is set.
-  static constexpr char kCaption[] = "Processing...";
-
   explicit ProgressWindow(QWidget* parent);  // on the user-interface thread
   ~ProgressWindow() override;
 
-  void Create() override;
-  void Show() override;
-  void SetRange(int lower, int upper) override;
-  void SetText(const std::string& text) override;
-  bool Step() override;
-  bool Poll() override;
-  void Destroy() override;
+  void Begin() override;
+  void Show(const veska::ProgressRecord& record) override;
+  bool CancelRequested() override;
+  void End() override;
 
   // The dialog while it exists (tests press its Cancel).
   ProgressDialog* Dialog() const { return dialog_; }

@@ -11,15 +11,19 @@
 #include "app/progress_window.h"
 #include "app/worker.h"
 #include "batch/batch_run.h"
+#include "imagelib/status.h"
 
 namespace veska::dialogs {
 namespace {
 
-// Hands each log line to the dialog on the user-interface thread.
+// Hands each log line to the dialog on the user-interface thread, and shows
+// a failure's status through the error reporter (which shows it there too)
+// before its line.
 class DialogLog final : public veska::BatchLog {
  public:
   explicit DialogLog(std::function<void(std::string)> append) : append_(std::move(append)) {}
   void Append(const std::string& line) override { append_(line); }
+  void Failure(int status) override { veska::ErrorReporter::Get().Report(status); }
 
  private:
   std::function<void(std::string)> append_;
