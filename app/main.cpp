@@ -4,6 +4,7 @@
 #include <malloc.h>
 
 #include <QApplication>
+#include <QScreen>
 #include <QSettings>
 #include <QStringList>
 
@@ -43,6 +44,9 @@ int main(int argc, char** argv) {
   QSettings settings;
   veska::app::Application app(settings);
   veska::app::MainWindow window(app);
+  // Without a window manager (a bare X server) maximising does nothing, so
+  // the window starts at the screen's size either way.
+  if (QScreen* screen = QApplication::primaryScreen()) window.resize(screen->availableSize());
   window.showMaximized();
   for (const QString& file : files) app.OpenDocumentFile(file);
   return QApplication::exec();
