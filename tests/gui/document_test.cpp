@@ -8,6 +8,7 @@
 
 #include "app/child_frame.h"
 #include "dialogs/save_changes_dialog.h"
+#include "dialogs/small_dialogs.h"
 #include "image/aimage.h"
 #include "image/image_file.h"
 #include "imagelib/block_cache.h"
@@ -172,6 +173,33 @@ TEST_F(DocumentTest, SaveAsWritesWhatTheCommandLineWrites) {
   // File Open remembers the extension it was last closed with.
   EXPECT_EQ(app_->LastOpenExtension(), "bmp");
 #endif
+}
+
+TEST_F(DocumentTest, RawFileSizeIsAskedBeforeItLoads) {
+  QFile raw(Path("scan.bif"));
+  ASSERT_TRUE(raw.open(QIODevice::WriteOnly));
+  raw.write(QByteArray(80 * 60, char(90)));
+  raw.close();
+  auto answer = [this](const QString& width, const QString& height) {
+    prompter_.dialogScripts.push_back([=](QDialog& dialog) {
+      auto& size = static_cast<dialogs::BifSizeDialog&>(dialog);
+      EXPECT_EQ(dialog.windowTitle(), "Enter BIF Image Dimensions");
+      Type(size.WidthBox(), width);
+      Type(size.HeightBox(), height);
+      return width.isEmpty() ? Click(dialog, "Cancel") : Click(dialog, "OK");
+    });
+  };
+  answer("", "");
+  EXPECT_EQ(OpenThroughMenu(Path("scan.bif")), nullptr);
+  EXPECT_TRUE(prompter_.questions.empty()) << "a cancelled question shows nothing";
+  EXPECT_TRUE(app_->Documents().empty());
+
+  answer("80", "60");
+  app::AVeskaDoc* doc = OpenThroughMenu(Path("scan.bif"));
+  ASSERT_NE(doc, nullptr);
+  EXPECT_EQ(doc->Image().Width(), 80);
+  EXPECT_EQ(doc->Image().Height(), 60);
+  EXPECT_EQ(doc->ValueRange(0), std::make_pair(90, 90));
 }
 
 TEST_F(DocumentTest, UnknownExtensionSaysWhyAndOpensNoWindow) {
