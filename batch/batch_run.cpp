@@ -1,12 +1,8 @@
 #include "batch/batch_run.h"
 
-#include <optional>
-
 #include "batch/batch_file.h"
-#include "engine/channel_store.h"
-#include "engine/process.h"
-#include "image/aimage.h"
-#include "image/image_file.h"
+#include "image/pipeline.h"
+#include "image/prompter.h"
 #include "imagelib/status.h"
 
 namespace veska {
@@ -18,29 +14,33 @@ void AppendLine(BatchLog& log, const std::string& text) { log.Append(text + kBat
 
 // One entry: load, process, save. False at the first failing step, after its
 // error line has been logged.
-bool RunEntry(const BatchEntry& entry, uint16_t scanlines, AImage& input, BatchLog& log,
+bool RunEntry(const BatchEntry& entry, uint16_t scanlines, BatchLog& log,
               ProgressSink* progress) {
-  int status = Load(input, entry.inputName);
-  if (status != status::kOk) {
-    ErrorReporter::Get().Report(status);
-    AppendLine(log, "Error reading input file " + entry.inputName);
-    return false;
+  PipelineRequest request;
+  request.input = entry.inputName;
+  request.output = entry.outputName;
+  request.bigCursor = entry.bigCursor;
+  request.smallCursor = entry.smallCursor;
+  request.process.scanlines = scanlines;
+  request.process.progress = progress;
+  PipelineResult result{PipelineStep::kLoad, AskLoadOptions(entry.inputName, request.load)};
+  if (result.status == status::kOk) {
+    result = RunPipeline(request, [&](PipelineStep step, const AImage&) {
+      if (step == PipelineStep::kLoad)
+        AppendLine(log, "Reading input file " + entry.inputName);
+      else if (step == PipelineStep::kProcess)
+        AppendLine(log, "Processing " + entry.inputName + " completed successfully");
+      return true;
+    });
   }
-  AppendLine(log, "Reading input file " + entry.inputName);
-
-  SetCursorPairOnEveryPlane(input.Channels(), entry.bigCursor, entry.smallCursor);
-  AImage output;
-  if (!ProcessImage(output, input, std::nullopt, kAllChannels, scanlines,
-                    /*rebuildLuminance=*/true, /*showProgress=*/true, progress)) {
-    AppendLine(log, "Error processing input file " + entry.inputName);
-    return false;
-  }
-  AppendLine(log, "Processing " + entry.inputName + " completed successfully");
-
-  status = Save(output, entry.outputName);
-  if (status != status::kOk) {
-    ErrorReporter::Get().Report(status);
-    AppendLine(log, "Error saving " + entry.outputName);
+  if (result.status != status::kOk) {
+    log.Failure(result.status);
+    if (result.step == PipelineStep::kLoad)
+      AppendLine(log, "Error reading input file " + entry.inputName);
+    else if (result.step == PipelineStep::kProcess)
+      AppendLine(log, "Error processing input file " + entry.inputName);
+    else
+      AppendLine(log, "Error saving " + entry.outputName);
     return false;
   }
   AppendLine(log, entry.outputName + " saved successfully");
@@ -50,21 +50,14 @@ bool RunEntry(const BatchEntry& entry, uint16_t scanlines, AImage& input, BatchL
 
 }  // namespace
 
-void SetCursorPairOnEveryPlane(ChannelStore& store, int32_t big, int32_t small) {
-  const int planes = store.PlaneCount();
-  for (int i = 0; i < planes; ++i) store.SetCursors(i, store.SmallCursor(i), uint16_t(big));
-  for (int i = 0; i < planes; ++i) store.SetCursors(i, uint16_t(small), store.BigCursor(i));
-}
-
 BatchRunResult RunBatch(const std::string& batchPath, uint16_t scanlines, BatchLog& log,
                         ProgressSink* progress) {
   CBatchFile batch;
   if (batch.Open(batchPath) != FileOpenStatus::kOk) return BatchRunResult::kUnreadable;
-  AImage input;
   int readStatus = kBatchEntryRead;
   std::string message;
   while (batch.ReadEntry(&readStatus, &message)) {
-    if (!RunEntry(batch.Entry(), scanlines, input, log, progress))
+    if (!RunEntry(batch.Entry(), scanlines, log, progress))
       return BatchRunResult::kEntryFailed;
   }
   if (readStatus == kBatchFormatError) {

@@ -10,18 +10,20 @@
 //   ----------------------------
 //
 // Every line ends with CR CR LF. The first entry that cannot be loaded,
-// processed or saved ends the run with its error line; load and save
-// failures are shown through the error reporter before that line appears.
+// processed or saved ends the run with its error line; the failure's status
+// goes to the log's Failure just before that line. The run itself reports
+// nothing and asks nothing but the prompter's load options (a BIF input's
+// size), before each load, so it can run on a worker thread whose front end
+// passes both on to the thread that shows them.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
+#include "engine/channel_store.h"
 #include "engine/progress.h"
 
 namespace veska {
-
-class ChannelStore;
 
 // The end of every log line.
 constexpr char kBatchLineEnd[] = "\r\r\n";
@@ -32,6 +34,10 @@ class BatchLog {
  public:
   virtual ~BatchLog() = default;
   virtual void Append(const std::string& line) = 0;
+  // The status of a failed load, processing run or save, just before its
+  // error line: the front end shows it (the command line through the error
+  // reporter). A cancel comes as kCancelled, which shows nothing.
+  virtual void Failure(int /*status*/) {}
 };
 
 // A log kept as one text, the way the batch dialog shows it.
@@ -55,9 +61,5 @@ enum class BatchRunResult {
 // octant, showing the engine's progress on `progress` (nullptr for none).
 BatchRunResult RunBatch(const std::string& batchPath, uint16_t scanlines, BatchLog& log,
                         ProgressSink* progress = nullptr);
-
-// Gives every plane of `store` the big cursor, then every plane the small
-// cursor, each taken as an unsigned 16-bit value, whatever the luminance mode.
-void SetCursorPairOnEveryPlane(ChannelStore& store, int32_t big, int32_t small);
 
 }  // namespace veska

@@ -21,12 +21,13 @@
 
 #include "engine/contrast_kernel.h"
 #include "engine/luminance_matrix.h"
-#include "engine/process.h"
 #include "engine/row_update.h"
 #include "engine/worker_pool.h"
 #include "image/aimage.h"
+#include "image/image_process.h"
 #include "imagelib/image_desc.h"
 #include "imagelib/pixel_access.h"
+#include "imagelib/status.h"
 
 namespace veska {
 namespace {
@@ -91,7 +92,7 @@ void MakeColourImage(AImage& image, const Case& c) {
   image.Copy(pixels);
   Free(pixels);
   image.Channels().SetMultiChannelFlag(true);
-  image.Channels().BuildLuminance(image.Desc(), false, false);
+  image.Channels().BuildLuminance(image.Desc(), false);
   for (int ch = 0; ch < image.Channels().PlaneCount(); ++ch)
     image.Channels().Plane(ch)->SetCursors(c.small, c.big);
 }
@@ -140,8 +141,8 @@ Workload& WorkloadFor(const Case& c) {
 bool RunDriver(const Case& c, Workload& w, const KernelOptions& options) {
   SetKernelDefaults(options);
   AImage destination;
-  const bool ok =
-      ProcessImage(destination, w.image, std::nullopt, kAllChannels, c.s, false, false);
+  const bool ok = ProcessImage(destination, w.image, {.scanlines = c.s},
+                               ResultPlanes::kKeepResults) == status::kOk;
   SetKernelDefaults({});
   return ok;
 }
@@ -149,9 +150,12 @@ bool RunDriver(const Case& c, Workload& w, const KernelOptions& options) {
 bool RunCase(const Case& c, Workload& w, const KernelOptions& options) {
   if (c.driver) return RunDriver(c, w, options);
   for (int ch = 0; ch < c.channels; ++ch) {
-    const int r = RunKernel(*w.planes[ch], w.rows.data() + ch * c.side, c.s, w.start, w.start,
-                            w.N, w.offset, w.offset, c.side, c.side, false, nullptr, 0, 255,
-                            options);
+    KernelRequest request;
+    request.window = {w.N, w.start, w.start, w.offset, w.offset};
+    request.rows = request.cols = c.side;
+    request.scanlines = c.s;
+    request.options = options;
+    const int r = RunKernel(*w.planes[ch], w.rows.data() + ch * c.side, request);
     if (r != 0) return false;
   }
   return true;

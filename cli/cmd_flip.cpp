@@ -17,8 +17,8 @@ int RunFlip(const Command& command, const Arguments& args) {
   const std::string& direction = args.Operands()[2];
   if (direction != "lr" && direction != "ud")
     return UsageError(command, "the direction must be lr or ud, not '" + direction + "'");
-  const int mode = direction == "lr" ? 0 : 1;
-  return RunImageOperation(command, args, [mode](AImage& image) { return image.Flip(mode); });
+  const Flip flip = direction == "lr" ? Flip::kLeftRight : Flip::kUpsideDown;
+  return RunImageOperation(command, args, [flip](AImage& image) { return image.Flip(flip); });
 }
 
 }  // namespace

@@ -4,17 +4,15 @@
 #include <optional>
 
 #include "batch/batch_file.h"
-#include "batch/batch_run.h"
 #include "cli/arguments.h"
 #include "cli/command.h"
 #include "cli/common_options.h"
 #include "cli/help.h"
 #include "cli/image_io.h"
 #include "cli/terminal_progress.h"
-#include "engine/process.h"
 #include "engine/scanline_counts.h"
 #include "image/aimage.h"
-#include "imagelib/status.h"
+#include "image/pipeline.h"
 
 namespace veska::cli {
 namespace {
@@ -29,14 +27,12 @@ constexpr OptionSpec kOptions[] = {
     kQuietOption,
 };
 
-enum class Luminance { kAsLoaded, kSingle, kMulti };
-
 struct ProcessOptions {
   int32_t big = 0;
   int32_t small = 0;
   uint16_t scanlines = kDefaultFullScanlines;
-  Luminance luminance = Luminance::kAsLoaded;
-  std::optional<RectValue> rect;
+  std::optional<Luminance> luminance;  // none: as loaded
+  std::optional<PixelRect> rect;
   std::optional<SizeValue> bifSize;
   bool quiet = false;
 };
@@ -83,17 +79,6 @@ bool ReadOptions(const Arguments& args, ProcessOptions* options, std::string* er
   return ReadBifSize(args, &options->bifSize, error);
 }
 
-// A colour image's store switched to the requested mode; grey images have a
-// single channel whatever is asked.
-int ApplyLuminance(AImage& image, Luminance mode, ProgressSink* progress) {
-  ChannelStore& store = image.Channels();
-  if (mode == Luminance::kAsLoaded || image.Desc()->BitsPerPixel() != 24) return status::kOk;
-  bool multi = mode == Luminance::kMulti;
-  if (store.MultiChannel() == multi) return status::kOk;
-  bool show = progress != nullptr;
-  return multi ? store.SetMultiChannel(show, progress) : store.SetSingleChannel(show, progress);
-}
-
 int RunProcess(const Command& command, const Arguments& args) {
   ProcessOptions options;
   std::string error;
@@ -101,31 +86,32 @@ int RunProcess(const Command& command, const Arguments& args) {
   std::string problem = CursorPairProblem(options.big, options.small);
   if (!problem.empty()) return UsageError(command, problem);
 
-  AImage input;
-  int exitCode = LoadInput(command, args.Operands()[0], options.bifSize, input);
-  if (exitCode != kExitOk) return exitCode;
-  if (options.rect && (options.rect->right >= input.Width() ||
-                       options.rect->bottom >= input.Height())) {
-    return UsageError(command, "--rect must lie inside the " + std::to_string(input.Width()) +
-                                   "x" + std::to_string(input.Height()) + " image");
-  }
-
+  PipelineRequest request;
+  request.input = args.Operands()[0];
+  request.output = args.Operands()[1];
+  if (int exitCode = InputLoadOptions(command, request.input, options.bifSize, request.load))
+    return exitCode;
+  request.bigCursor = options.big;
+  request.smallCursor = options.small;
+  request.luminance = options.luminance;
+  request.process.rect = options.rect;
+  request.process.scanlines = options.scanlines;
   TerminalProgress terminal(stderr);
-  ProgressSink* progress = ProgressWanted(options.quiet) ? &terminal : nullptr;
-  int status = ApplyLuminance(input, options.luminance, progress);
-  if (status != status::kOk) {
-    ErrorReporter::Get().Report(status);
-    return kExitFailure;
-  }
-  SetCursorPairOnEveryPlane(input.Channels(), options.big, options.small);
-  AImage output;
-  std::optional<PixelRect> rect;
-  if (options.rect) rect = PixelRect{options.rect->left, options.rect->top, options.rect->right,
-                                     options.rect->bottom};
-  if (!ProcessImage(output, input, rect, kAllChannels, options.scanlines,
-                    /*rebuildLuminance=*/true, progress != nullptr, progress))
-    return kExitFailure;
-  return SaveOutput(output, args.Operands()[1]);
+  if (ProgressWanted(options.quiet)) request.process.progress = &terminal;
+
+  // The rectangle is checked against the loaded image before anything runs.
+  std::string outside;
+  const PipelineResult result = RunPipeline(request, [&](PipelineStep step, const AImage& image) {
+    const PixelRect* rect = request.process.rect ? &*request.process.rect : nullptr;
+    if (step != PipelineStep::kLoad || rect == nullptr ||
+        (rect->right < image.Width() && rect->bottom < image.Height()))
+      return true;
+    outside = "--rect must lie inside the " + std::to_string(image.Width()) + "x" +
+              std::to_string(image.Height()) + " image";
+    return false;
+  });
+  if (!outside.empty()) return UsageError(command, outside);
+  return ReportedExit(result.status);
 }
 
 }  // namespace

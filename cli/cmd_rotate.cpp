@@ -15,16 +15,16 @@ constexpr OptionSpec kOptions[] = {kBifSizeOption};
 
 int RunRotate(const Command& command, const Arguments& args) {
   const std::string& angle = args.Operands()[2];
-  int mode;
+  Turn turn;
   if (angle == "90")
-    mode = 0;
+    turn = Turn::kClockwise90;
   else if (angle == "180")
-    mode = 1;
+    turn = Turn::kHalf;
   else if (angle == "270")
-    mode = 2;
+    turn = Turn::kCounterClockwise90;
   else
     return UsageError(command, "the angle must be 90, 180 or 270, not '" + angle + "'");
-  return RunImageOperation(command, args, [mode](AImage& image) { return image.Rotate(mode); });
+  return RunImageOperation(command, args, [turn](AImage& image) { return image.Rotate(turn); });
 }
 
 }  // namespace

@@ -9,18 +9,21 @@
 
 namespace veska::cli {
 
-int LoadInput(const Command& command, const std::string& path,
-              const std::optional<SizeValue>& bifSize, AImage& image) {
+int InputLoadOptions(const Command& command, const std::string& path,
+                     const std::optional<SizeValue>& bifSize, LoadOptions& options) {
   int format = -1;
   // A file that cannot be detected is left to Load, which reports the cause.
   if (!bifSize && DetectFormat(path, format) == status::kOk && format == kBif)
     return UsageError(command, BifSizeHint(path));
-  BifSizePrompter prompter(bifSize);
-  PrompterScope scope(&prompter);
-  int status = Load(image, path);
-  if (status == status::kOk) return kExitOk;
-  ErrorReporter::Get().Report(status);
-  return kExitFailure;
+  if (bifSize) options.bifSize = BifSize{bifSize->width, bifSize->height};
+  return kExitOk;
+}
+
+int LoadInput(const Command& command, const std::string& path,
+              const std::optional<SizeValue>& bifSize, AImage& image) {
+  LoadOptions options;
+  if (int exitCode = InputLoadOptions(command, path, bifSize, options)) return exitCode;
+  return ReportedExit(Load(image, path, options));
 }
 
 int LoadFirstOperand(const Command& command, const Arguments& args, AImage& image) {
@@ -30,8 +33,9 @@ int LoadFirstOperand(const Command& command, const Arguments& args, AImage& imag
   return LoadInput(command, args.Operands()[0], bifSize, image);
 }
 
-int SaveOutput(AImage& image, const std::string& path) {
-  int status = Save(image, path);
+int SaveOutput(AImage& image, const std::string& path) { return ReportedExit(Save(image, path)); }
+
+int ReportedExit(int status) {
   if (status == status::kOk) return kExitOk;
   ErrorReporter::Get().Report(status);
   return kExitFailure;

@@ -8,6 +8,7 @@
 #include "cli/arguments.h"
 #include "cli/command.h"
 #include "cli/values.h"
+#include "image/image_file.h"
 
 namespace veska {
 class AImage;
@@ -15,7 +16,11 @@ class AImage;
 
 namespace veska::cli {
 
-// Loads `path` into `image`, answering the BIF size question with `bifSize`.
+// The load options of `path`: `bifSize` as the size of a BIF raw file.
+// kExitOk, or kExitUsage (with a hint) for a BIF file without a size.
+int InputLoadOptions(const Command& command, const std::string& path,
+                     const std::optional<SizeValue>& bifSize, LoadOptions& options);
+// Loads `path` into `image`, with `bifSize` as the size of a BIF raw file.
 // kExitOk when loaded; kExitUsage (with a hint) for a BIF file without a
 // size; kExitFailure after reporting a failed load.
 int LoadInput(const Command& command, const std::string& path,
@@ -26,5 +31,7 @@ int LoadFirstOperand(const Command& command, const Arguments& args, AImage& imag
 // Saves `image` to `path` in the format of its extension: kExitOk, or
 // kExitFailure after reporting the failure.
 int SaveOutput(AImage& image, const std::string& path);
+// kExitOk for kOk, else kExitFailure after reporting `status`.
+int ReportedExit(int status);
 
 }  // namespace veska::cli

@@ -3,53 +3,19 @@
 #include <unistd.h>
 
 namespace veska::cli {
-namespace {
 
-// Shown while the engine has set no text of its own.
-constexpr char kDefaultText[] = "Processing...";
-
-}  // namespace
-
-void TerminalProgress::Create() {
-  text_.clear();
-  lower_ = 0;
-  upper_ = 100;
-  position_ = 0;
+void TerminalProgress::Begin() {
   shownPercent_ = -1;
   shownText_.clear();
 }
 
-void TerminalProgress::SetRange(int lower, int upper) {
-  lower_ = lower;
-  upper_ = upper;
-  position_ = lower;
-  Draw();
-}
-
-void TerminalProgress::SetText(const std::string& text) {
-  text_ = text;
-  Draw();
-}
-
-bool TerminalProgress::Step() {
-  ++position_;
-  Draw();
-  return false;
-}
-
-void TerminalProgress::Destroy() { Erase(); }
-
-int TerminalProgress::Percent(int position, int lower, int upper) {
-  if (upper <= lower) return 0;
-  long long percent = (long long)(position - lower) * 100 / (upper - lower);
-  return percent == 100 ? 100 : int(percent % 100);
-}
+void TerminalProgress::Show(const ProgressRecord& record) { Draw(record); }
 
 // Redraws only when the line would change, so that a run of thousands of
 // steps writes a few hundred short lines at most.
-void TerminalProgress::Draw() {
-  int percent = Percent(position_, lower_, upper_);
-  const std::string& text = text_.empty() ? std::string(kDefaultText) : text_;
+void TerminalProgress::Draw(const ProgressRecord& record) {
+  const int percent = ProgressPercent(record);
+  const std::string text = ProgressText(record);
   if (drawn_ && percent == shownPercent_ && text == shownText_) return;
   std::fprintf(out_, "\r%s %3d%%\033[K", text.c_str(), percent);
   std::fflush(out_);

@@ -1,6 +1,6 @@
 // The engine's progress display on a terminal: one line on stderr holding the
-// engine's current text and a percentage, redrawn in place and erased when the
-// run ends.
+// text and percentage of the run's progress record (engine/progress.h builds
+// both), redrawn in place and erased when the run ends.
 #pragma once
 
 #include <cstdio>
@@ -15,26 +15,15 @@ class TerminalProgress final : public ProgressSink {
   // Draws on `out`, which the caller keeps open.
   explicit TerminalProgress(std::FILE* out) : out_(out) {}
 
-  void Create() override;
-  void Show() override { Draw(); }
-  void SetRange(int lower, int upper) override;
-  void SetText(const std::string& text) override;
-  bool Step() override;
-  void Destroy() override;
-
-  // The percentage a position shows: (position - lower) * 100 / (upper -
-  // lower), shown modulo 100 except at exactly 100.
-  static int Percent(int position, int lower, int upper);
+  void Begin() override;
+  void Show(const ProgressRecord& record) override;
+  void End() override { Erase(); }
 
  private:
-  void Draw();
+  void Draw(const ProgressRecord& record);
   void Erase();
 
   std::FILE* out_;
-  std::string text_;
-  int lower_ = 0;
-  int upper_ = 100;
-  int position_ = 0;
   int shownPercent_ = -1;
   std::string shownText_;
   bool drawn_ = false;

@@ -47,7 +47,7 @@ std::optional<SizeValue> ParseSize(std::string_view text) {
   return SizeValue{int(*width), int(*height)};
 }
 
-std::optional<RectValue> ParseRect(std::string_view text) {
+std::optional<PixelRect> ParseRect(std::string_view text) {
   std::vector<std::string_view> pieces = Split(text, ',');
   if (pieces.size() != 4) return std::nullopt;
   int64_t v[4];
@@ -57,7 +57,7 @@ std::optional<RectValue> ParseRect(std::string_view text) {
     v[i] = *value;
   }
   if (v[0] > v[2] || v[1] > v[3]) return std::nullopt;
-  return RectValue{int(v[0]), int(v[1]), int(v[2]), int(v[3])};
+  return PixelRect{int(v[0]), int(v[1]), int(v[2]), int(v[3])};
 }
 
 }  // namespace veska::cli

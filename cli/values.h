@@ -6,6 +6,8 @@
 #include <optional>
 #include <string_view>
 
+#include "imagelib/image_rect.h"
+
 namespace veska::cli {
 
 // A whole decimal number within lo..hi: an optional sign and digits, nothing
@@ -22,12 +24,6 @@ std::optional<SizeValue> ParseSize(std::string_view text);
 
 // An inclusive rectangle of image coordinates "LEFT,TOP,RIGHT,BOTTOM" with
 // left <= right and top <= bottom, all non-negative.
-struct RectValue {
-  int left = 0;
-  int top = 0;
-  int right = 0;
-  int bottom = 0;
-};
-std::optional<RectValue> ParseRect(std::string_view text);
+std::optional<PixelRect> ParseRect(std::string_view text);
 
 }  // namespace veska::cli

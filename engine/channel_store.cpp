@@ -81,8 +81,7 @@ const ChannelPlane* ChannelStore::Plane(int index) const {
   return index >= 0 && index < PlaneCount() ? planes_[size_t(index)].get() : nullptr;
 }
 
-int ChannelStore::BuildLuminance(const ImageDesc* image, bool showProgress, bool force,
-                                 ProgressSink* progress) {
+int ChannelStore::BuildLuminance(const ImageDesc* image, bool force, ProgressSink* progress) {
   image_ = image;
   if (!force && !derived_) {
     // The planes are the primary data: keep them, refresh what depends on them.
@@ -94,7 +93,7 @@ int ChannelStore::BuildLuminance(const ImageDesc* image, bool showProgress, bool
   }
   if (!HasPixels(image)) return status::kOk;
 
-  ProgressScope display(showProgress ? progress : nullptr);
+  ProgressScope display(progress, ProgressStage::kLuminance);
   const int depth = image->BitsPerPixel();
   if (planes_.empty()) {
     const int wanted = multiChannel_ ? image->header->planes * depth / 8 : 1;
@@ -110,13 +109,9 @@ int ChannelStore::BuildLuminance(const ImageDesc* image, bool showProgress, bool
       if (!plane.ReallocateMatrix()) return status::kNoMemory;
       plane.SetStatistics(0, 0);
       plane.DefaultCursors();
-      display.SetChannelText("Channel %d of %d disabled...", i + 1, count);
+      display.SetChannel(i + 1, count, /*disabled=*/true);
     } else {
-      if (count == 1)
-        display.SetText("Building luminance matrix...");
-      else
-        display.SetChannelText("Building luminance matrix for channel %d of %d...", i + 1,
-                               count);
+      display.SetChannel(i + 1, count);
       if (int rc = BuildPlane(i, *image, lightness, display)) return rc;
     }
     plane.SetLastUsed(lastSmall, lastBig);
@@ -129,7 +124,7 @@ int ChannelStore::BuildPlane(int index, const ImageDesc& image, bool lightness,
                              ProgressScope& progress) {
   ChannelPlane& plane = *planes_[size_t(index)];
   const int width = image.Width(), height = image.Height();
-  progress.SetRange(0, height);
+  progress.SetRange(height);
   if (!plane.AllocateMatrix(width, height)) return status::kNoMemory;
   LuminanceMatrix& m = plane.Matrix();
   uint16_t lo = 65535, hi = 0;
@@ -148,16 +143,22 @@ int ChannelStore::BuildPlane(int index, const ImageDesc& image, bool lightness,
   return status::kOk;
 }
 
-int ChannelStore::SetSingleChannel(bool showProgress, ProgressSink* progress) {
+int ChannelStore::SetSingleChannel(ProgressSink* progress) {
   multiChannel_ = false;
   DeletePlanes();
-  return BuildLuminance(image_, showProgress, false, progress);
+  return BuildLuminance(image_, false, progress);
 }
 
-int ChannelStore::SetMultiChannel(bool showProgress, ProgressSink* progress) {
+int ChannelStore::SetLuminance(Luminance mode, ProgressSink* progress) {
+  const bool multi = mode == Luminance::kMulti;
+  if (multiChannel_ == multi) return status::kOk;
+  return multi ? SetMultiChannel(progress) : SetSingleChannel(progress);
+}
+
+int ChannelStore::SetMultiChannel(ProgressSink* progress) {
   multiChannel_ = true;
   DeletePlanes();
-  return BuildLuminance(image_, showProgress, false, progress);
+  return BuildLuminance(image_, false, progress);
 }
 
 void ChannelStore::ClearForNewImage() {
@@ -220,15 +221,14 @@ int ChannelStore::WriteBack(const std::vector<ChannelResult>& results, ImageDesc
   const int w = rect.Width(), h = rect.Height();
   for (const ChannelResult& r : results)
     if (!r.Empty() && (r.Width() < w || r.Height() < h)) return status::kRange;
-  ImageDesc written;
+  ImageBuffer buffer;
   const int depth = singleChannel ? 8 : source.BitsPerPixel();
-  if (int rc = Allocate(written, w, h, depth)) return rc;
+  if (int rc = buffer.Allocate(w, h, depth)) return rc;
   const bool composite = depth == 24 && !multiChannel_;
   if (composite && (rect.left < 0 || rect.top < 0 || rect.right >= source.Width() ||
-                    rect.bottom >= source.Height())) {
-    Free(written);
+                    rect.bottom >= source.Height()))
     return status::kRange;
-  }
+  ImageDesc& written = buffer.desc();
 
   for (int i = 0; i < PlaneCount(); ++i)
     planes_[size_t(i)]->SetEnabled(i < int(results.size()) && !results[size_t(i)].Empty());
@@ -268,7 +268,7 @@ int ChannelStore::WriteBack(const std::vector<ChannelResult>& results, ImageDesc
   // An 8-bit result carries the grey ramp it was allocated with; the source's
   // colour table is left as it is.
   Free(destination);
-  destination = written;
+  destination = buffer.Release();
   return status::kOk;
 }
 
@@ -322,6 +322,12 @@ int ChannelStore::Side(int index) const {
 }
 void ChannelStore::DefaultCursors() {
   for (auto& plane : planes_) plane->DefaultCursors();
+}
+
+void SetCursorPairOnEveryPlane(ChannelStore& store, int32_t big, int32_t small) {
+  const int planes = store.PlaneCount();
+  for (int i = 0; i < planes; ++i) store.SetCursors(i, store.SmallCursor(i), uint16_t(big));
+  for (int i = 0; i < planes; ++i) store.SetCursors(i, uint16_t(small), store.BigCursor(i));
 }
 
 }  // namespace veska

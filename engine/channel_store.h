@@ -18,6 +18,10 @@ namespace veska {
 
 class ProgressScope;
 
+// How a colour image's channel store holds it: one composite luminance plane
+// (its lightness) or one plane per colour component.
+enum class Luminance { kSingle, kMulti };
+
 class ChannelStore {
  public:
   ChannelStore() = default;
@@ -36,22 +40,23 @@ class ChannelStore {
   // Builds the planes from `image` (8 or 24 bits; other depths read 0) and
   // remembers the image. A store that is not derived (its planes are primary
   // data) only gets its statistics and margins refreshed unless `force`.
-  // `progress` (nullptr for none) shows the build when showProgress is set
-  // and is where a cancel is seen. 0, -14 (no memory or an image side above
-  // 16384) or 100 (cancelled; planes already built stay built).
-  int BuildLuminance(const ImageDesc* image, bool showProgress, bool force,
-                     ProgressSink* progress = nullptr);
+  // `progress` shows the build (stage kLuminance) and is where a cancel is
+  // seen; nullptr shows nothing. kOk, kNoMemory (no memory or an image side
+  // above 16384) or kCancelled (planes already built stay built).
+  int BuildLuminance(const ImageDesc* image, bool force, ProgressSink* progress = nullptr);
   // Switch between one composite plane and one plane per colour: the planes
   // are deleted and rebuilt from the store's image.
-  int SetSingleChannel(bool showProgress, ProgressSink* progress = nullptr);
-  int SetMultiChannel(bool showProgress, ProgressSink* progress = nullptr);
+  int SetSingleChannel(ProgressSink* progress = nullptr);
+  int SetMultiChannel(ProgressSink* progress = nullptr);
+  // The same by mode; kOk at once when the store is in that mode already.
+  int SetLuminance(Luminance mode, ProgressSink* progress = nullptr);
   // Deletes every plane and forgets the image; the store is derived again.
   void ClearForNewImage();
 
   // Makes this store a copy of `other`: as many planes, each with its flat and
   // enabled flags, and the store's flags. With copyMatrices each plane also
   // gets other's image area, or the part of it inside `rect`, in a new matrix
-  // with other's statistics and cursor sizes. 0, -14 no memory, -1 a
+  // with other's statistics and cursor sizes. kOk, kNoMemory, kRange a
   // rectangle outside the image area. On failure this store is unchanged.
   int CopyFrom(const ChannelStore& other, const std::optional<PixelRect>& rect,
                bool copyMatrices);
@@ -66,7 +71,7 @@ class ChannelStore {
   // writes zeros. A composite result on a 24-bit image changes each source
   // pixel's lightness and keeps its hue and saturation. Each plane's enabled
   // flag records whether its result exists. The destination keeps its old
-  // buffer on failure: an allocation code, or -1 when a result or the
+  // buffer on failure: an allocation code, or kRange when a result or the
   // rectangle does not fit.
   int WriteBack(const std::vector<ChannelResult>& results, ImageDesc& destination,
                 const ImageDesc& source, const PixelRect& rect, bool singleChannel);
@@ -109,5 +114,10 @@ class ChannelStore {
   bool derived_ = true;
   bool sixteenBit_ = false;
 };
+
+// Gives every plane of `store` the big cursor, then every plane the small
+// cursor, each taken as an unsigned 16-bit value, whatever the luminance mode:
+// the cursor pair of a batch line or of `veska process`.
+void SetCursorPairOnEveryPlane(ChannelStore& store, int32_t big, int32_t small);
 
 }  // namespace veska

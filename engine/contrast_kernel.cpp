@@ -407,48 +407,37 @@ KernelVariant ChooseKernelVariant(uint16_t matrixMax, uint16_t s) {
 
 namespace {
 
-bool StepSink(void* context) { return static_cast<ProgressSink*>(context)->Step(); }
-
 // Loads, runs and renders one window. `output()` gives the rows to render
 // into (nullptr when they cannot be had); it is asked only once the sums are
 // complete and the pixel planes are given back, so that new output rows can
 // reuse their memory.
 template <typename Kernel, typename Output>
-int RunVariant(const LuminanceMatrix& matrix, Output& output, uint16_t s, int rowStart,
-               int colStart, int N, int row0, int col0, int rows, int cols,
-               ProgressCallback callback, bool showProgress, int outMin, int outMax,
-               const KernelOptions& options) {
-  Kernel kernel(callback, showProgress, options);
-  int r = kernel.Load(matrix.rows, rowStart, colStart, static_cast<uint32_t>(N),
-                      static_cast<uint32_t>(N));
+int RunVariant(const LuminanceMatrix& matrix, Output& output, const KernelRequest& request) {
+  const WindowPlacement& win = request.window;
+  const bool showProgress = request.progress.fn != nullptr;
+  Kernel kernel(request.progress, showProgress, request.options);
+  int r = kernel.Load(matrix.rows, win.rowStart, win.colStart, static_cast<uint32_t>(win.side),
+                      static_cast<uint32_t>(win.side));
   if (r != status::kOk) return r;
-  r = kernel.Run(matrix.smallSize, matrix.bigSize, 8u * s);
+  r = kernel.Run(matrix.smallSize, matrix.bigSize, 8u * request.scanlines);
   if (r != status::kOk) return r;
   kernel.ReleasePixelPlanes();
   uint8_t* const* outRows = output();
   if (outRows == nullptr) return status::kNoMemory;
-  return kernel.Render(outRows, row0, col0, rows, cols, outMin, outMax);
+  return kernel.Render(outRows, win.row0, win.col0, request.rows, request.cols, request.outMin,
+                       request.outMax);
 }
 
 template <typename Output>
-int RunKernelInto(const LuminanceMatrix& matrix, Output&& output, uint16_t s, int rowStart,
-                  int colStart, int N, int row0, int col0, int rows, int cols, bool showProgress,
-                  ProgressSink* progress, int outMin, int outMax, const KernelOptions& options) {
+int RunKernelInto(const LuminanceMatrix& matrix, Output&& output, const KernelRequest& request) {
   // The window must lie inside the matrix; the region is checked by Render.
-  if (!matrix.HasRows() || N <= 0 || rowStart < 0 || colStart < 0 ||
-      rowStart + N > matrix.side || colStart + N > matrix.side)
+  const WindowPlacement& win = request.window;
+  if (!matrix.HasRows() || win.side <= 0 || win.rowStart < 0 || win.colStart < 0 ||
+      win.rowStart + win.side > matrix.side || win.colStart + win.side > matrix.side)
     return status::kRange;
-  ProgressCallback callback;
-  if (progress != nullptr) callback = {&StepSink, progress};
-  showProgress = showProgress && progress != nullptr;
-  const int r =
-      ChooseKernelVariant(matrix.max, s) == KernelVariant::k8Bit
-          ? RunVariant<ContrastKernel8>(matrix, output, s, rowStart, colStart, N, row0, col0,
-                                        rows, cols, callback, showProgress, outMin, outMax,
-                                        options)
-          : RunVariant<ContrastKernel16>(matrix, output, s, rowStart, colStart, N, row0, col0,
-                                         rows, cols, callback, showProgress, outMin, outMax,
-                                         options);
+  const int r = ChooseKernelVariant(matrix.max, request.scanlines) == KernelVariant::k8Bit
+                    ? RunVariant<ContrastKernel8>(matrix, output, request)
+                    : RunVariant<ContrastKernel16>(matrix, output, request);
   // A cancel gives back everything, the planes kept for reuse included.
   if (r == status::kCancelled) ReleaseCachedBlocks();
   return r;
@@ -456,30 +445,18 @@ int RunKernelInto(const LuminanceMatrix& matrix, Output&& output, uint16_t s, in
 
 }  // namespace
 
-int RunKernel(const LuminanceMatrix& matrix, uint8_t** outRows, uint16_t s, int rowStart,
-              int colStart, int N, int row0, int col0, int rows, int cols, bool showProgress,
-              ProgressSink* progress, int outMin, int outMax) {
-  return RunKernel(matrix, outRows, s, rowStart, colStart, N, row0, col0, rows, cols,
-                   showProgress, progress, outMin, outMax, KernelOptions{});
-}
-
-int RunKernel(const LuminanceMatrix& matrix, uint8_t** outRows, uint16_t s, int rowStart,
-              int colStart, int N, int row0, int col0, int rows, int cols, bool showProgress,
-              ProgressSink* progress, int outMin, int outMax, const KernelOptions& options) {
+int RunKernel(const LuminanceMatrix& matrix, uint8_t** outRows, const KernelRequest& request) {
   if (outRows == nullptr) return status::kRange;
-  return RunKernelInto(
-      matrix, [outRows] { return outRows; }, s, rowStart, colStart, N, row0, col0, rows, cols,
-      showProgress, progress, outMin, outMax, options);
+  return RunKernelInto(matrix, [outRows] { return outRows; }, request);
 }
 
-int RunKernel(const LuminanceMatrix& matrix, ChannelResult& result, uint16_t s, int rowStart,
-              int colStart, int N, int row0, int col0, int rows, int cols, bool showProgress,
-              ProgressSink* progress, int outMin, int outMax) {
+int RunKernel(const LuminanceMatrix& matrix, ChannelResult& result, const KernelRequest& request) {
   return RunKernelInto(
       matrix,
-      [&]() -> uint8_t* const* { return result.Allocate(cols, rows) ? result.Rows() : nullptr; },
-      s, rowStart, colStart, N, row0, col0, rows, cols, showProgress, progress, outMin, outMax,
-      KernelOptions{});
+      [&]() -> uint8_t* const* {
+        return result.Allocate(request.cols, request.rows) ? result.Rows() : nullptr;
+      },
+      request);
 }
 
 }  // namespace veska

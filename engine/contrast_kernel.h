@@ -71,17 +71,18 @@ class ContrastKernel {
 
   // Copies rows rowStart..rowStart+H-1, columns colStart..colStart+W-1 of a
   // luminance matrix (values truncated to the plane width) into the source
-  // and transposed planes and records the window's max and min. -1 when a
-  // window is already loaded or the arguments are unusable, -14 when a plane
+  // and transposed planes and records the window's max and min. kRange when a
+  // window is already loaded or the arguments are unusable, kNoMemory when a plane
   // cannot be allocated.
   int Load(const uint16_t* const* rows, int rowStart, int colStart, uint32_t W, uint32_t H);
   // Runs both passes with cursor sizes (small, big) and scanCount = 8*s
-  // directed scanlines per pixel. 0, -1 (not loaded, or the tables could not
-  // be allocated) or 100 (cancelled through the callback).
+  // directed scanlines per pixel. kOk, kRange (not loaded, or the tables could
+  // not be allocated: unlike Load's kNoMemory, as the kernel has always
+  // answered a failed setup) or kCancelled (through the callback).
   int Run(uint32_t smallSize, uint32_t bigSize, uint32_t scanCount);
   // Scales the sums of window rows row0.. and columns col0.. into
-  // outMin..outMax and writes them to outRows[row][column]. -1 when nothing
-  // is loaded or the region leaves the window, else 0.
+  // outMin..outMax and writes them to outRows[row][column]. kRange when nothing
+  // is loaded or the region leaves the window, else kOk.
   int Render(uint8_t* const* outRows, int row0, int col0, int rows, int cols, int outMin,
              int outMax) const;
   // Gives back the pixel planes, which Render does not need: once Run has
@@ -169,25 +170,39 @@ enum class KernelVariant { k8Bit, k16Bit };
 // scanlines per octant: 8-bit when matrixMax < 256 and s < 32.
 KernelVariant ChooseKernelVariant(uint16_t matrixMax, uint16_t s);
 
-// Enhances one channel: loads the N x N window at (rowStart, colStart) of the
-// matrix, runs the kernel with the matrix's cursor sizes and s scanlines per
-// octant, and renders the region (row0, col0, rows x cols) of the window into
-// outRows (rows pointers of cols bytes) over outMin..outMax. The progress
-// sink's Step is the callback when showProgress is set (progress may be
-// null). Returns 0, -1, -14 or 100 (cancel: outRows are left untouched).
-// A cancelled run also returns every cached plane to the system.
-int RunKernel(const LuminanceMatrix& matrix, uint8_t** outRows, uint16_t s, int rowStart,
-              int colStart, int N, int row0, int col0, int rows, int cols, bool showProgress,
-              ProgressSink* progress, int outMin, int outMax);
-// The same with an explicit build and thread count.
-int RunKernel(const LuminanceMatrix& matrix, uint8_t** outRows, uint16_t s, int rowStart,
-              int colStart, int N, int row0, int col0, int rows, int cols, bool showProgress,
-              ProgressSink* progress, int outMin, int outMax, const KernelOptions& options);
+// Where the kernel's square window lies in a matrix, and where the rendered
+// region starts inside the window.
+struct WindowPlacement {
+  int side = 0;      // N, a multiple of 8
+  int rowStart = 0;  // first matrix row and column of the window
+  int colStart = 0;
+  int row0 = 0;      // the region's first window row (its bottom image row)
+  int col0 = 0;      // the region's first window column
+};
+
+// One kernel run. The desktop's preview, the processing driver, tests and
+// benchmarks fill the same record; RunKernel checks it.
+struct KernelRequest {
+  WindowPlacement window = {};     // the N x N window, which must lie inside the matrix
+  int rows = 0;                    // the region rendered: rows x cols window cells
+  int cols = 0;                    //   from (window.row0, window.col0)
+  uint16_t scanlines = 0;          // s, scanlines per octant (8 * s directions)
+  int outMin = 0;                  // the output range the sums are scaled onto
+  int outMax = 255;
+  ProgressCallback progress = {};  // called about 100 times; empty: none shown, no cancel
+  KernelOptions options = {};      // build and thread count ({}: the process's choice)
+};
+
+// Enhances one channel: loads the request's window of the matrix, runs the
+// kernel with the matrix's cursor sizes, and renders the region into outRows
+// (rows pointers of cols bytes) over outMin..outMax. Returns kOk, kRange (a
+// window outside the matrix, a region outside the window), kNoMemory or
+// kCancelled (outRows are left untouched, and every cached plane is returned
+// to the system).
+int RunKernel(const LuminanceMatrix& matrix, uint8_t** outRows, const KernelRequest& request);
 // The same, rendering into `result`, which is allocated to cols x rows only
 // once the sums are complete (so that it reuses the memory of the kernel's
 // pixel planes) and is left as it was when the run fails or is cancelled.
-int RunKernel(const LuminanceMatrix& matrix, ChannelResult& result, uint16_t s, int rowStart,
-              int colStart, int N, int row0, int col0, int rows, int cols, bool showProgress,
-              ProgressSink* progress, int outMin, int outMax);
+int RunKernel(const LuminanceMatrix& matrix, ChannelResult& result, const KernelRequest& request);
 
 }  // namespace veska

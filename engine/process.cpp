@@ -12,11 +12,6 @@
 namespace veska {
 namespace {
 
-bool Fail(int code) {
-  ErrorReporter::Get().Report(code);
-  return false;
-}
-
 // The first cell of an n-cell window on a side of `side` cells that centres
 // the span lo..hi with `half` cells before it, moved inside at the edges.
 int WindowStart(int lo, int hi, int half, int n, int side) {
@@ -38,16 +33,19 @@ bool ClampRect(const ImageDesc& image, const std::optional<PixelRect>& rect, Pix
   return out.left <= out.right && out.top <= out.bottom;
 }
 
-// Runs the kernel for one channel into `result`. 0, or the kernel's code.
+// Runs the kernel for one channel into `result`. kOk, or the kernel's code.
 int ProcessPlane(const ChannelPlane& plane, const PixelRect& rect, uint16_t s,
                  ProgressScope& display, ChannelResult& result) {
-  const WindowPlacement win = PlaceWindow(plane.Matrix(), rect);
-  int outMin = 0, outMax = 255;
-  OutputRange(plane, outMin, outMax);
-  AdjustOutputRange(outMin, outMax, plane, win.rowStart, win.colStart, win.side);
-  return RunKernel(plane.Matrix(), result, s, win.rowStart, win.colStart, win.side,
-                   win.row0, win.col0, rect.Height(), rect.Width(), display.active(),
-                   display.sink(), outMin, outMax);
+  KernelRequest request;
+  request.window = PlaceWindow(plane.Matrix(), rect);
+  request.rows = rect.Height();
+  request.cols = rect.Width();
+  request.scanlines = s;
+  request.progress = display.Callback();
+  const WindowPlacement& win = request.window;
+  OutputRange(plane, request.outMin, request.outMax);
+  AdjustOutputRange(request.outMin, request.outMax, plane, win.rowStart, win.colStart, win.side);
+  return RunKernel(plane.Matrix(), result, request);
 }
 
 }  // namespace
@@ -115,24 +113,22 @@ void AdjustOutputRange(int& outMin, int& outMax, const ChannelPlane& plane, int 
   outMax = std::min(newMax, outMax);
 }
 
-bool ProcessChannels(ChannelStore& results, ImageDesc& destination, const AImage& source,
-                     const std::optional<PixelRect>& rect, int channel, uint16_t s,
-                     bool showProgress, ProgressSink* progress) {
-  const ImageDesc* image = source.Desc();
-  if (image == nullptr) return Fail(status::kBadBuffer);
+int ProcessChannels(ChannelStore& results, ImageDesc& destination, const ImageDesc* image,
+                    const ChannelStore& planes, const ProcessRequest& request) {
+  if (image == nullptr) return status::kBadBuffer;
   PixelRect area;
-  if (!ClampRect(*image, rect, area)) return Fail(status::kRange);
+  if (!ClampRect(*image, request.rect, area)) return status::kRange;
   const int w = area.Width(), h = area.Height();
 
-  ProgressScope display(showProgress ? progress : nullptr);
-  display.SetRange(0, 100);
+  ProgressScope display(request.progress, ProgressStage::kProcessing);
+  display.SetRange(100);
 
-  const ChannelStore& planes = source.Channels();
+  const int channel = request.channel;
   const bool oneOfMany = channel != kAllChannels && planes.MultiChannel();
-  if (oneOfMany && planes.Plane(channel) == nullptr) return Fail(status::kRange);
+  if (oneOfMany && planes.Plane(channel) == nullptr) return status::kRange;
   const int first = oneOfMany ? channel : 0;
   const int n = oneOfMany ? 1 : planes.PlaneCount();
-  if (results.SetChannelCount(n) != n) return false;
+  if (results.SetChannelCount(n) != n) return status::kNoMemory;
   results.SetMultiChannelFlag(oneOfMany ? false : planes.MultiChannel());
   for (int i = 0; i < n; ++i) results.Plane(i)->SetSize(w, h);
 
@@ -140,22 +136,21 @@ bool ProcessChannels(ChannelStore& results, ImageDesc& destination, const AImage
   try {
     outputs.resize(size_t(n));
   } catch (const std::bad_alloc&) {
-    return Fail(status::kNoMemory);
+    return status::kNoMemory;
   }
   for (int i = 0; i < n; ++i) {
     const int c = first + i;
     const ChannelPlane& plane = *planes.Plane(c);
     if (!plane.Enabled()) {
-      if (n > 1) display.SetChannelText("Channel %d of %d disabled...", c + 1, n);
+      if (n > 1) display.SetChannel(c + 1, n, /*disabled=*/true);
       continue;
     }
     if (plane.Width() <= area.right || plane.Height() <= area.bottom)
-      return Fail(status::kRange);  // the plane does not cover the rectangle
-    if (n > 1) display.SetChannelText("Processing channel %d of %d...", c + 1, n);
+      return status::kRange;  // the plane does not cover the rectangle
+    if (n > 1) display.SetChannel(c + 1, n);
     ChannelResult& out = outputs[size_t(i)];
-    const int rc = ProcessPlane(plane, area, s, display, out);
-    if (rc == status::kCancelled) return false;
-    if (rc != status::kOk) return Fail(rc);
+    const int rc = ProcessPlane(plane, area, request.scanlines, display, out);
+    if (rc != status::kOk) return rc;
     results.SetSixteenBit(false);
     results.SetDerived(true);
     ChannelPlane& done = *results.Plane(i);
@@ -163,34 +158,9 @@ bool ProcessChannels(ChannelStore& results, ImageDesc& destination, const AImage
     done.SetLastUsed(plane.SmallCursor(), plane.BigCursor());
     done.SetStatistics(255, 0);
   }
-  if (n > 0) {
-    const int rc = results.WriteBack(outputs, destination, *image, area, channel != kAllChannels);
-    if (rc != status::kOk) return Fail(rc);
-  }
-  return true;
-}
-
-bool ProcessImage(AImage& destination, const AImage& source, const std::optional<PixelRect>& rect,
-                  int channel, uint16_t s, bool rebuildLuminance, bool showProgress,
-                  ProgressSink* progress) {
-  // The run reads the source only (its processing rectangle included) and
-  // builds the new planes apart, so that a cancel or failure leaves the
-  // destination's store as it was; the destination's buffer is replaced by
-  // WriteBack only at the end of a successful run.
-  ChannelStore results;
-  if (!ProcessChannels(results, destination.Buffer(), source, rect, channel, s, showProgress,
-                       progress))
-    return false;
-  ChannelStore& store = destination.Channels();
-  store.SwapPlanes(results);
-  store.SetImage(&destination.Buffer());
-  destination.SetGray(destination.Buffer().BitsPerPixel() == 8 ? 1 : source.IsGray());
-  destination.SetLoaded(true);
-  if (rebuildLuminance) {
-    const int rc = store.BuildLuminance(&destination.Buffer(), false, false);
-    if (rc != status::kOk) return Fail(rc);
-  }
-  return true;
+  if (n > 0)
+    return results.WriteBack(outputs, destination, *image, area, channel != kAllChannels);
+  return status::kOk;
 }
 
 }  // namespace veska

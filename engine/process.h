@@ -1,6 +1,8 @@
-// The processing driver: runs the contrast kernel over a rectangle of an image
-// for one channel or all of them and writes the 8-bit results into a
-// destination image.
+// The processing driver: runs the contrast kernel over a rectangle of an
+// image's channel store for one channel or all of them and writes the 8-bit
+// results into a destination buffer. It works on a pixel descriptor and a
+// channel store only; the image object's ProcessImage (image/image_process.h)
+// is built on it.
 #pragma once
 
 #include <cstdint>
@@ -8,8 +10,9 @@
 
 #include "engine/channel_plane.h"
 #include "engine/channel_store.h"
+#include "engine/contrast_kernel.h"
 #include "engine/progress.h"
-#include "image/aimage.h"
+#include "engine/scanline_counts.h"
 #include "imagelib/image_desc.h"
 #include "imagelib/image_rect.h"
 
@@ -18,14 +21,20 @@ namespace veska {
 // Channel argument that selects every channel of the source's store.
 constexpr int kAllChannels = -1;
 
-// Where the kernel's square window lies in a matrix, and where the rectangle
-// lies inside the window.
-struct WindowPlacement {
-  int side = 0;      // N, a multiple of 8
-  int rowStart = 0;  // first matrix row and column of the window
-  int colStart = 0;
-  int row0 = 0;      // the rectangle's bottom image row, as a window row
-  int col0 = 0;      // the rectangle's left column, as a window column
+// One processing run. The desktop, the command line and the batch run fill
+// the same record; ProcessChannels checks it.
+struct ProcessRequest {
+  // The rectangle processed, in image pixels; none: the whole image. It is
+  // clamped to the image, and nothing left of it is kRange.
+  std::optional<PixelRect> rect = std::nullopt;
+  // A plane index of a multi-channel store (kRange when the store has no such
+  // plane), or kAllChannels. A single-channel store runs its one plane.
+  int channel = kAllChannels;
+  // s, scanlines per octant (the Full, Preview or Batch count).
+  uint16_t scanlines = uint16_t(kDefaultFullScanlines);
+  // Shows the run (stage kProcessing) and is where a cancel is seen; null:
+  // nothing is shown and nothing can cancel.
+  ProgressSink* progress = nullptr;
 };
 
 // Centres an N x N window (N = max(w, h) + 20 rounded down to a multiple of 8)
@@ -43,22 +52,12 @@ void OutputRange(const ChannelPlane& plane, int& outMin, int& outMax);
 void AdjustOutputRange(int& outMin, int& outMax, const ChannelPlane& plane, int rowStart,
                        int colStart, int N);
 
-// Processes `rect` of `source` (the whole image when none; clamped to the
-// image) for channel `channel` (kAllChannels for all) with s scanlines per
-// octant, rebuilding `results` with one plane per processed channel and
-// writing the image into `destination`, which keeps its buffer unless the
-// whole run succeeds. `progress` shows the run and can cancel it when
-// showProgress is set. Failures are reported; a cancel returns false silently.
-bool ProcessChannels(ChannelStore& results, ImageDesc& destination, const AImage& source,
-                     const std::optional<PixelRect>& rect, int channel, uint16_t s,
-                     bool showProgress, ProgressSink* progress = nullptr);
-
-// Processes into `destination`: its buffer and channel store are replaced only
-// when the run succeeds (a cancel leaves it as it was). The destination is
-// grey when it is 8-bit, else it takes the source's grey flag; with
-// rebuildLuminance its planes are rebuilt from the new pixels.
-bool ProcessImage(AImage& destination, const AImage& source, const std::optional<PixelRect>& rect,
-                  int channel, uint16_t s, bool rebuildLuminance, bool showProgress,
-                  ProgressSink* progress = nullptr);
+// Processes the request over `image` (nullptr: kBadBuffer) and its channel
+// store `planes`, rebuilding `results` with one plane per processed channel
+// and writing the image into `destination`, which keeps its buffer unless
+// the whole run succeeds. Returns kOk, kCancelled (the user cancelled; show
+// nothing) or the failure's code, which the caller reports.
+int ProcessChannels(ChannelStore& results, ImageDesc& destination, const ImageDesc* image,
+                    const ChannelStore& planes, const ProcessRequest& request);
 
 }  // namespace veska

@@ -1,10 +1,7 @@
-// One engine run's use of a progress display: created and shown for the
-// duration of the run when there is a display, destroyed on every path.
-// Without a display every call does nothing and nothing is ever cancelled.
+// One engine run's use of a progress sink: it keeps the run's ProgressRecord,
+// begins the sink for the duration of the run and ends it on every path.
+// Without a sink every call does nothing and nothing is ever cancelled.
 #pragma once
-
-#include <cstdio>
-#include <string>
 
 #include "engine/progress.h"
 
@@ -12,39 +9,55 @@ namespace veska {
 
 class ProgressScope {
  public:
-  explicit ProgressScope(ProgressSink* sink) : sink_(sink) {
+  ProgressScope(ProgressSink* sink, ProgressStage stage) : sink_(sink) {
+    record_.stage = stage;
     if (sink_ != nullptr) {
-      sink_->Create();
-      sink_->Show();
+      sink_->Begin();
+      sink_->Show(record_);
     }
   }
   ProgressScope(const ProgressScope&) = delete;
   ProgressScope& operator=(const ProgressScope&) = delete;
   ~ProgressScope() {
-    if (sink_ != nullptr) sink_->Destroy();
+    if (sink_ != nullptr) sink_->End();
   }
 
-  ProgressSink* sink() const { return sink_; }
   bool active() const { return sink_ != nullptr; }
+  const ProgressRecord& record() const { return record_; }
 
-  void SetRange(int lower, int upper) {
-    if (sink_ != nullptr) sink_->SetRange(lower, upper);
+  // A new range of `total` steps, starting at none made.
+  void SetRange(int total) {
+    record_.step = 0;
+    record_.total = total;
+    Show();
   }
-  void SetText(const std::string& text) {
-    if (sink_ != nullptr) sink_->SetText(text);
+  // Channel `channel` (from 1) of `channels` begins, or is skipped when disabled.
+  void SetChannel(int channel, int channels, bool disabled = false) {
+    record_.channel = channel;
+    record_.channels = channels;
+    record_.disabled = disabled;
+    Show();
   }
-  // `format` holds two %d: the channel number (from 1) and the channel count.
-  void SetChannelText(const char* format, int channel, int count) {
-    if (sink_ == nullptr) return;
-    char text[96];
-    std::snprintf(text, sizeof text, format, channel, count);
-    sink_->SetText(text);
+  // One step made; true when the user asked to cancel.
+  bool Step() {
+    if (sink_ == nullptr) return false;
+    ++record_.step;
+    sink_->Show(record_);
+    return sink_->CancelRequested();
   }
-  // Advances the display; true when the user asked to cancel.
-  bool Step() { return sink_ != nullptr && sink_->Step(); }
+  // The kernel's callback for this scope (none without a sink).
+  ProgressCallback Callback() {
+    if (sink_ == nullptr) return {};
+    return {[](void* self) { return static_cast<ProgressScope*>(self)->Step(); }, this};
+  }
 
  private:
+  void Show() {
+    if (sink_ != nullptr) sink_->Show(record_);
+  }
+
   ProgressSink* sink_;
+  ProgressRecord record_;
 };
 
 }  // namespace veska

@@ -93,7 +93,7 @@ void FlipStore(ChannelStore& store, bool columns) {
 
 int MixStores(ChannelStore& store, ChannelStore& other, int weightA, int weightB) {
   const bool splitOther = other.PlaneCount() < store.PlaneCount();
-  if (splitOther) other.SetMultiChannel(false);
+  if (splitOther) other.SetMultiChannel();
 
   DepthScale scale;
   scale.toEight = !store.SixteenBit() && other.SixteenBit();
@@ -124,7 +124,7 @@ int MixStores(ChannelStore& store, ChannelStore& other, int weightA, int weightB
   }
   for (int i = 0; i < store.PlaneCount(); ++i) store.Plane(i)->Matrix().MirrorMargins();
 
-  if (splitOther) other.SetSingleChannel(false);
+  if (splitOther) other.SetSingleChannel();
   return status::kOk;
 }
 

@@ -27,7 +27,7 @@ int MixStores(ChannelStore& store, ChannelStore& other, int weightA, int weightB
 
 // Makes `to` a full copy of `from`: every plane's image area in a new matrix
 // laid out as a fresh allocation of that size would be, with its statistics,
-// cursor sizes, last-used sizes and flags, and the store's flags. 0 or -14;
+// cursor sizes, last-used sizes and flags, and the store's flags. kOk or kNoMemory;
 // `to` is unchanged on failure.
 int CloneStore(const ChannelStore& from, ChannelStore& to);
 
@@ -35,8 +35,8 @@ int CloneStore(const ChannelStore& from, ChannelStore& to);
 // area resized with the same method and fixed-point arithmetic as the pixels
 // of Resize (method 1 interpolates, anything else replicates), so 16-bit
 // samples stay 16-bit at the new size. Cursor sizes, last-used sizes and
-// flags are kept; statistics are refreshed and margins mirrored. 0, -1 for a
-// size below 1, -14 for no memory or a side above 16384; `to` is unchanged on
+// flags are kept; statistics are refreshed and margins mirrored. kOk, kRange for a
+// size below 1, kNoMemory for no memory or a side above 16384; `to` is unchanged on
 // failure.
 int ResizeStore(const ChannelStore& from, int width, int height, int method, ChannelStore& to);
 

@@ -9,47 +9,37 @@
 #include "image/aimage.h"
 #include "image/file_facts.h"
 #include "image/image_file.h"
-#include "image/prompter.h"
 
 namespace {
 
 constexpr int kLargestSide = 1024;
 
-// Answers the BIF prompt from the input's first two bytes (sizes around the
-// 50-pixel minimum; any bytes load as BIF, so its images are kept small).
-class InputPrompter : public veska::Prompter {
- public:
-  const uint8_t* data = nullptr;
-  size_t size = 0;
-  bool AskBifDimensions(const std::string&, int& width, int& height) override {
-    width = size > 0 ? 45 + data[0] % 16 : 0;
-    height = size > 1 ? 45 + data[1] % 16 : 0;
-    return size > 2;
-  }
-};
+// The load options from the input's first two bytes: a BIF size around the
+// 50-pixel minimum (any bytes load as BIF, so its images are kept small).
+veska::LoadOptions InputOptions(const uint8_t* data, size_t size) {
+  veska::LoadOptions options;
+  if (size > 2) options.bifSize = veska::BifSize{45 + data[0] % 16, 45 + data[1] % 16};
+  return options;
+}
 
-InputPrompter g_prompter;
-
-bool Small(const std::string& path) {
+bool Small(const std::string& path, const veska::LoadOptions& options) {
   int format = -1;
   veska::FileFacts facts;
   if (veska::DetectFormat(path, format) != 0) return false;
-  if (veska::ReadFileFacts(path, format, facts) != 0) return false;
+  if (veska::ReadFileFacts(path, format, options, facts) != 0) return false;
   return std::max(facts.width, facts.height) <= kLargestSide;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  veska::Prompter::Install(&g_prompter);
-  g_prompter.data = data;
-  g_prompter.size = size;
+  const veska::LoadOptions options = InputOptions(data, size);
   for (int i = 0; i < veska::kFormatCount; ++i) {
     const std::string path =
         veska::fuzz::ScratchPath(std::string("in") + veska::FileFormat(i).extension);
-    if (!veska::fuzz::WriteScratch(path, data, size) || !Small(path)) continue;
+    if (!veska::fuzz::WriteScratch(path, data, size) || !Small(path, options)) continue;
     veska::AImage image;
-    if (veska::Load(image, path) != 0) {
+    if (veska::Load(image, path, options) != 0) {
       veska::fuzz::Require(!image.Loaded() && image.FormatIndex() == -1, "a failed load is empty");
       continue;
     }

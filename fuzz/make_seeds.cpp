@@ -19,7 +19,7 @@ bool Write(const std::string& folder, const std::string& name, int bits, bool si
     for (int x = 0; x < 50; ++x)
       veska::SetPixelValue(desc, x, y, uint32_t(x * 5 + y) | uint32_t(x * y % 256) << 8);
   veska::AImage image(desc);
-  image.Channels().BuildLuminance(image.Desc(), false, false);
+  image.Channels().BuildLuminance(image.Desc(), false);
   if (sixteen) {
     // Samples beyond 8 bits in a primary plane: saved as a 16-bit TIFF.
     veska::LuminanceMatrix& m = image.Channels().Plane(0)->Matrix();

@@ -109,11 +109,11 @@ bool AImage::CreateFromPackedDib(uint8_t* block, size_t size,
     isGray_ = 0;
     // The planes are deleted here and built below from the new buffer.
     if (luminanceMode && (*luminanceMode & 1u))
-      channels_.SetMultiChannel(false);
+      channels_.SetMultiChannel();
     else if (luminanceMode)
-      channels_.SetSingleChannel(false);
+      channels_.SetSingleChannel();
   }
-  return !Failed(channels_.BuildLuminance(&desc_, false, false));
+  return !Failed(channels_.BuildLuminance(&desc_, false));
 }
 
 void AImage::SetResolution(double dpi) { dpi_ = veska::SetResolution(desc_, dpi); }

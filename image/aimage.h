@@ -13,6 +13,7 @@
 
 #include "engine/channel_store.h"
 #include "imagelib/image_desc.h"
+#include "imagelib/image_ops.h"
 #include "imagelib/image_rect.h"
 
 namespace veska {
@@ -53,20 +54,20 @@ class AImage {
   // store exactly as they were. A store holding primary 16-bit data (a 16-bit
   // TIFF or ASCII file) keeps holding it, and the pixels are its rendition.
 
-  // 0 = a quarter turn clockwise, 1 = a half turn, 2 = a quarter turn
-  // counter-clockwise.
-  bool Rotate(int mode);
-  // 0 = mirror left to right, 1 = upside down.
-  bool Flip(int mode);
+  // A quarter turn either way or a half turn (a value outside the enum: kRange).
+  bool Rotate(Turn turn);
+  // Mirrors left to right or turns upside down (outside the enum: kRange).
+  bool Flip(veska::Flip flip);
   // New size in pixels (1 or more); method 1 interpolates, any other value
   // replicates pixels. Primary 16-bit planes are resampled the same way.
   bool Resize(int width, int height, int method);
   // Mixes `secondary` into this image with whole-percent weights -100..100:
   // subtracting when either weight is negative, adding otherwise. Both images
-  // must be grey or both colour (-26) and of one size (-100). Grey images mix
-  // their channel stores, so 16-bit samples keep their precision, and show
-  // the rendition of the result; colour images mix their pixels. The
-  // resolution becomes the secondary's. `secondary` may be this image.
+  // must be grey or both colour (kBitsPerPixel) and of one size (kMixSize).
+  // Grey images mix their channel stores, so 16-bit samples keep their
+  // precision, and show the rendition of the result; colour images mix their
+  // pixels. The resolution becomes the secondary's. `secondary` may be this
+  // image.
   bool Mix(AImage& secondary, int primaryWeight, int secondaryWeight);
   // A colour image (24 bits, or 8 bits with a colour table) becomes an 8-bit
   // grey image of its lightness; a grey image stays as it is.
@@ -110,12 +111,12 @@ class AImage {
   int CopyPixels(ImageDesc& source, const std::optional<PixelRect>& rect);
   // Exchanges every field with `other` (used to copy an image onto itself).
   void SwapWith(AImage& other);
-  // Frees the working buffer and takes `fresh` in its place (leaving `fresh`
-  // empty), with this image's resolution; the object counts as loaded.
-  void AdoptBuffer(ImageDesc& fresh);
+  // Frees the working buffer and takes `fresh`'s in its place (leaving
+  // `fresh` empty), with this image's resolution; the object counts as loaded.
+  void AdoptBuffer(ImageBuffer& fresh);
   // Reports a failed operation, or takes its new buffer and the planes and
   // flags of its new store in.
-  bool Replace(int code, ImageDesc& fresh, ChannelStore& store);
+  bool Replace(int code, ImageBuffer& fresh, ChannelStore& store);
   // The new buffer and store of an operation that changes values and maybe
   // the size: primary planes are changed by `planes` and the pixels become
   // their rendition; otherwise `pixels` fills a new buffer of width x height

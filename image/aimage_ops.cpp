@@ -15,16 +15,6 @@
 namespace veska {
 namespace {
 
-// A buffer under construction, freed unless it was adopted (adoption leaves
-// the descriptor zeroed, and freeing a zeroed descriptor frees nothing).
-struct PendingBuffer {
-  ImageDesc d;
-  PendingBuffer() = default;
-  PendingBuffer(const PendingBuffer&) = delete;
-  PendingBuffer& operator=(const PendingBuffer&) = delete;
-  ~PendingBuffer() { Free(d); }
-};
-
 // Operations work on the whole image: the processing rectangle is widened to
 // it for their duration and put back afterwards, unless the buffer was
 // replaced (the new one's rectangle is whole) or the operation changed the
@@ -77,14 +67,14 @@ int RebuildLike(const ChannelStore& current, const ImageDesc& image, ChannelStor
     if (plane.Flat()) plane.SetEnabled(true);
   }
   next.SetDerived(true);
-  return next.BuildLuminance(&image, false, false);
+  return next.BuildLuminance(&image, false);
 }
 
 // A new derived store built from `image`, one composite plane or one plane per
 // colour as `multiChannel` says.
 int BuildFresh(const ImageDesc& image, bool multiChannel, ChannelStore& next) {
   next.SetMultiChannelFlag(multiChannel);
-  return next.BuildLuminance(&image, false, true);
+  return next.BuildLuminance(&image, true);
 }
 
 // True when every plane of `store` has a plane in `other` whose image area
@@ -106,7 +96,7 @@ bool SameLayout(const ChannelStore& store, const ChannelStore& other) {
 unsigned MixChannels(const ChannelStore& store) {
   if (!store.MultiChannel()) {
     const ChannelPlane* plane = store.Plane(0);
-    return plane != nullptr && !plane->HasValues() ? 0u : kAllChannels;
+    return plane != nullptr && !plane->HasValues() ? 0u : kAllChannelBits;
   }
   unsigned mask = 0;
   for (int k = 0; k < 3; ++k) {
@@ -118,16 +108,15 @@ unsigned MixChannels(const ChannelStore& store) {
 
 }  // namespace
 
-void AImage::AdoptBuffer(ImageDesc& fresh) {
+void AImage::AdoptBuffer(ImageBuffer& fresh) {
   veska::Free(desc_);
-  desc_ = fresh;
-  fresh = ImageDesc{};
+  desc_ = fresh.Release();
   loaded_ = true;
   SetResolution(dpi_);
   channels_.SetImage(&desc_);
 }
 
-bool AImage::Replace(int code, ImageDesc& fresh, ChannelStore& store) {
+bool AImage::Replace(int code, ImageBuffer& fresh, ChannelStore& store) {
   if (Failed(code)) return false;
   AdoptBuffer(fresh);
   channels_.SwapPlanes(store);
@@ -148,29 +137,31 @@ int AImage::ChangeValues(int width, int height, const std::function<int(ChannelS
   return primary ? status::kOk : RebuildLike(channels_, fresh, store);
 }
 
-bool AImage::Rotate(int mode) {
+bool AImage::Rotate(Turn turn) {
+  const int mode = int(turn);
   if (!loaded_ || mode < 0 || mode > 2) return !Failed(status::kRange);
   WholeImageRect whole(desc_);
   const bool quarter = mode != 1;
-  PendingBuffer turned;
-  int rc = Allocate(turned.d, quarter ? Height() : Width(), quarter ? Width() : Height(),
+  ImageBuffer turned;
+  int rc = turned.Allocate(quarter ? Height() : Width(), quarter ? Width() : Height(),
                     desc_.BitsPerPixel());
   if (rc == status::kOk) {
     if (quarter)
       rc = RotateQuarter(mode == 0 ? kQuarterClockwise : kQuarterCounterClockwise, desc_,
-                         turned.d);
+                         turned.desc());
     else
-      rc = RotateByAngle(180.0, desc_, turned.d);
+      rc = RotateByAngle(180.0, desc_, turned.desc());
   }
   if (Failed(rc)) return false;
-  // The store's turn numbers are the modes: 0 turns clockwise as the pixels
-  // did, given that matrix rows run bottom-up.
-  AdoptBuffer(turned.d);
+  // The store's turn numbers are the Turn values: 0 turns clockwise as the
+  // pixels did, given that matrix rows run bottom-up.
+  AdoptBuffer(turned);
   RotateStore(channels_, mode);
   return true;
 }
 
-bool AImage::Flip(int mode) {
+bool AImage::Flip(veska::Flip flip) {
+  const int mode = int(flip);
   if (!loaded_ || mode < 0 || mode > 1) return !Failed(status::kRange);
   WholeImageRect whole(desc_);
   const int rc = mode == 0 ? Mirror(desc_, desc_) : FlipVertical(desc_, desc_);
@@ -183,13 +174,13 @@ bool AImage::Flip(int mode) {
 bool AImage::Resize(int width, int height, int method) {
   if (!loaded_ || width < 1 || height < 1) return !Failed(status::kRange);
   WholeImageRect whole(desc_);
-  PendingBuffer resized;
+  ImageBuffer resized;
   ChannelStore store;
   const int rc = ChangeValues(
       width, height,
       [&](ChannelStore& next) { return ResizeStore(channels_, width, height, method, next); },
-      [&](ImageDesc& out) { return veska::Resize(desc_, out, method); }, resized.d, store);
-  return Replace(rc, resized.d, store);
+      [&](ImageDesc& out) { return veska::Resize(desc_, out, method); }, resized.desc(), store);
+  return Replace(rc, resized, store);
 }
 
 bool AImage::Mix(AImage& secondary, int primaryWeight, int secondaryWeight) {
@@ -203,13 +194,13 @@ bool AImage::Mix(AImage& secondary, int primaryWeight, int secondaryWeight) {
     return !Failed(status::kMixSize);
   WholeImageRect whole(desc_);
   WholeImageRect otherWhole(secondary.desc_);
-  PendingBuffer mixed;
+  ImageBuffer mixed;
   ChannelStore store;
   const bool grey = isGray_ == 1 && desc_.BitsPerPixel() == 8;
-  const int rc = grey ? MixGrey(secondary, primaryWeight, secondaryWeight, mixed.d, store)
-                      : MixColour(secondary, primaryWeight, secondaryWeight, mixed.d, store);
+  const int rc = grey ? MixGrey(secondary, primaryWeight, secondaryWeight, mixed.desc(), store)
+                      : MixColour(secondary, primaryWeight, secondaryWeight, mixed.desc(), store);
   if (rc == status::kOk) dpi_ = secondary.dpi_;
-  return Replace(rc, mixed.d, store);
+  return Replace(rc, mixed, store);
 }
 
 int AImage::MixGrey(AImage& secondary, int primaryWeight, int secondaryWeight,
@@ -254,20 +245,20 @@ bool AImage::ConvertToGrayscale() {
     return true;
   }
   WholeImageRect whole(desc_);
-  PendingBuffer wide, grey;
+  ImageBuffer wide, grey;
   ChannelStore store;
   ImageDesc* source = &desc_;
   int rc = status::kOk;
   if (desc_.BitsPerPixel() == 8) {
     // Colour-table indices carry no lightness: go through the colours.
-    rc = Allocate(wide.d, Width(), Height(), 24);
-    if (rc == status::kOk) rc = veska::ExpandTo24(desc_, wide.d);
-    source = &wide.d;
+    rc = wide.Allocate(Width(), Height(), 24);
+    if (rc == status::kOk) rc = veska::ExpandTo24(desc_, wide.desc());
+    source = &wide.desc();
   }
-  if (rc == status::kOk) rc = Allocate(grey.d, Width(), Height(), 8);
-  if (rc == status::kOk) rc = veska::Grayscale(*source, grey.d);
-  if (rc == status::kOk) rc = BuildFresh(grey.d, false, store);
-  if (!Replace(rc, grey.d, store)) return false;
+  if (rc == status::kOk) rc = grey.Allocate(Width(), Height(), 8);
+  if (rc == status::kOk) rc = veska::Grayscale(*source, grey.desc());
+  if (rc == status::kOk) rc = BuildFresh(grey.desc(), false, store);
+  if (!Replace(rc, grey, store)) return false;
   isGray_ = 1;
   return true;
 }
@@ -275,7 +266,7 @@ bool AImage::ConvertToGrayscale() {
 bool AImage::MakeNegative() {
   if (!loaded_) return !Failed(status::kRange);
   WholeImageRect whole(desc_);
-  PendingBuffer negative;
+  ImageBuffer negative;
   ChannelStore store;
   const int rc = ChangeValues(
       Width(), Height(),
@@ -284,21 +275,21 @@ bool AImage::MakeNegative() {
         if (cloned == status::kOk) NegateStore(next);
         return cloned;
       },
-      [&](ImageDesc& out) { return veska::Negative(desc_, out); }, negative.d, store);
-  return Replace(rc, negative.d, store);
+      [&](ImageDesc& out) { return veska::Negative(desc_, out); }, negative.desc(), store);
+  return Replace(rc, negative, store);
 }
 
 bool AImage::ExpandTo24Bits() {
   if (!loaded_) return !Failed(status::kRange);
   if (desc_.BitsPerPixel() == 24) return true;
   WholeImageRect whole(desc_);
-  PendingBuffer wide;
+  ImageBuffer wide;
   ChannelStore store;
-  int rc = Allocate(wide.d, Width(), Height(), 24);
-  if (rc == status::kOk) rc = veska::ExpandTo24(desc_, wide.d);
+  int rc = wide.Allocate(Width(), Height(), 24);
+  if (rc == status::kOk) rc = veska::ExpandTo24(desc_, wide.desc());
   // The planes now derive from the colour pixels.
-  if (rc == status::kOk) rc = BuildFresh(wide.d, channels_.MultiChannel(), store);
-  if (!Replace(rc, wide.d, store)) return false;
+  if (rc == status::kOk) rc = BuildFresh(wide.desc(), channels_.MultiChannel(), store);
+  if (!Replace(rc, wide, store)) return false;
   isGray_ = 0;
   return true;
 }

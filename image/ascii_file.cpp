@@ -148,7 +148,7 @@ int BuildFromPixels(ChannelStore& store, const ImageDesc& desc) {
   const bool flat = first != nullptr && first->Flat();
   const bool fullRange = first != nullptr && first->FullRange();
   if (wasDisabled) first->SetEnabled(true);
-  const int rc = store.BuildLuminance(&desc, false, false);
+  const int rc = store.BuildLuminance(&desc, false);
   if (wasDisabled && (first = store.Plane(0)) != nullptr) {
     first->SetFlat(flat);
     first->SetEnabled(false);

@@ -17,23 +17,24 @@ class AImage;
 
 // The information pass: the first line's number of values is the number of
 // columns, the number of lines before the end is the number of rows.
-// 2019 cannot open, 2020 a line with another number of values than the first,
-// or a value that is not a decimal integer. Reads without allocating.
+// kErrorOpeningFile cannot open, kUnevenLines a line with another number of
+// values than the first, or a value that is not a decimal integer. Reads
+// without allocating.
 int AsciiInformation(const std::string& path, int& columns, int& rows);
 
 // Reads the samples into a new single plane of `image`'s channel store, whose
 // 8-bit working buffer was allocated with the information pass's columns and
 // rows. The plane becomes the image's primary data (the store is not
 // derived) and the working buffer gets its 8-bit rendition. Each value keeps
-// its low 16 bits. 2019 cannot open, 2020 the file no longer has the shape
-// the information pass found, -14 no memory.
+// its low 16 bits. kErrorOpeningFile cannot open, kUnevenLines the file no
+// longer has the shape the information pass found, kNoMemory.
 int AsciiRead(const std::string& path, AImage& image);
 
 // Writes plane 0 of `image`'s channel store. A derived store first rebuilds
 // its planes from the working buffer, plane 0 from the pixels even when it is
-// disabled for processing (a constant image keeps its values). -10 cannot
-// create, 2024 write failure (no file is left behind and an existing one
-// stays as it was), -42 no image.
+// disabled for processing (a constant image keeps its values).
+// kCannotCreate, kCouldNotWrite write failure (no file is left behind and an
+// existing one stays as it was), kBadBuffer no image.
 int AsciiWrite(AImage& image, const std::string& path);
 
 }  // namespace veska

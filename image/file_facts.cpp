@@ -1,106 +1,16 @@
 #include "image/file_facts.h"
 
-#include "image/ascii_file.h"
-#include "image/image_file.h"
-#include "image/prompter.h"
 #include "engine/luminance_matrix.h"
-#include "imagelib/bmp_codec.h"
-#include "imagelib/jpeg_codec.h"
-#include "imagelib/pcx_codec.h"
-#include "imagelib/png_codec.h"
+#include "image/image_file.h"
 #include "imagelib/status.h"
-#include "imagelib/tiff_codec.h"
 
 namespace veska {
-namespace {
 
-constexpr int kPngPaletteType = 3;
-constexpr int kTiffPalette = 3;
-
-void TakeBasic(const ImageFileInfo& info, FileFacts& facts) {
-  static_cast<ImageFileInfo&>(facts) = info;
-}
-
-// A one-sample 8-bit image of the given size (BIF and ASCII files).
-void GreyFacts(int width, int height, FileFacts& facts) {
-  facts.width = width;
-  facts.height = height;
-  facts.bitsPerSample = 8;
-  facts.samplesPerPixel = 1;
-  facts.bitsPerPixel = 8;
-}
-
-int JpegFacts(const std::string& path, FileFacts& facts) {
-  JpegInfo info;
-  if (int rc = JpegInformation(path, info)) return rc;
-  TakeBasic(info, facts);
-  facts.densityUnit = info.densityUnit;
-  facts.xDensity = info.xDensity;
-  return status::kOk;
-}
-
-int TiffFacts(const std::string& path, FileFacts& facts) {
-  TiffInfo info;
-  if (int rc = TiffInformation(path, info)) return rc;
-  TakeBasic(info, facts);
-  if (facts.bitsPerPixel == 16) facts.bitsPerPixel = 8;  // shown as its 8-bit rendition
-  facts.photometric = info.photometric;
-  facts.fromIndexed = info.photometric == kTiffPalette;
-  return status::kOk;
-}
-
-int PngFacts(const std::string& path, FileFacts& facts) {
-  PngInfo info;
-  if (int rc = PngInformation(path, info)) return rc;
-  if (info.colourType == kPngPaletteType) return status::kBitsPerPixel;
-  TakeBasic(info, facts);
-  return status::kOk;
-}
-
-int BmpFacts(const std::string& path, FileFacts& facts) {
-  BmpInfo info;
-  if (int rc = BmpInformation(path, info)) return rc;
-  TakeBasic(info, facts);
-  facts.bitsPerPixel = info.header.bitCount;
-  facts.fromIndexed = info.header.clrUsed != 0 && info.header.bitCount < 16;
-  return status::kOk;
-}
-
-int PcxFacts(const std::string& path, FileFacts& facts) {
-  ImageFileInfo info;
-  if (int rc = PcxInformation(path, info)) return rc;
-  TakeBasic(info, facts);
-  return status::kOk;
-}
-
-int BifFacts(const std::string& path, FileFacts& facts) {
-  int width = 0, height = 0;
-  if (!Prompter::Get().AskBifDimensions(path, width, height)) return status::kCancelled;
-  GreyFacts(width, height, facts);
-  return status::kOk;
-}
-
-int AsciiFacts(const std::string& path, FileFacts& facts) {
-  int columns = 0, rows = 0;
-  if (int rc = AsciiInformation(path, columns, rows)) return rc;
-  GreyFacts(columns, rows, facts);
-  return status::kOk;
-}
-
-}  // namespace
-
-int ReadFileFacts(const std::string& path, int formatIndex, FileFacts& facts) {
+int ReadFileFacts(const std::string& path, int formatIndex, const LoadOptions& options,
+                  FileFacts& facts) {
   facts = FileFacts{};
-  switch (formatIndex) {
-    case kJpeg: return JpegFacts(path, facts);
-    case kTiff: return TiffFacts(path, facts);
-    case kPng: return PngFacts(path, facts);
-    case kBmp: return BmpFacts(path, facts);
-    case kBif: return BifFacts(path, facts);
-    case kPcx: return PcxFacts(path, facts);
-    case kAscii: return AsciiFacts(path, facts);
-    default: return status::kUnknownFormat;
-  }
+  if (formatIndex < 0 || formatIndex >= kFormatCount) return status::kUnknownFormat;
+  return FileFormat(formatIndex).facts(path, options, facts);
 }
 
 int CheckLoadLimits(const FileFacts& f) {

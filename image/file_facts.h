@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "image/image_file.h"
 #include "imagelib/codec_common.h"
 
 namespace veska {
@@ -25,14 +26,17 @@ struct FileFacts : ImageFileInfo {
 };
 
 // Asks the format's reader for the facts: the codec's information call, the
-// BIF dimension prompt (100 when the user cancels) or the ASCII information
-// pass. -26 for a palette PNG; any failure of the call is returned as it is.
-int ReadFileFacts(const std::string& path, int formatIndex, FileFacts& facts);
+// BIF size of the load options (kCancelled when they hold none) or the ASCII
+// information pass. kBitsPerPixel for a palette PNG; any failure of the call
+// is returned as it is.
+int ReadFileFacts(const std::string& path, int formatIndex, const LoadOptions& options,
+                  FileFacts& facts);
 
-// The load limits, tested in this order: width or height below 50 (2023),
-// depth other than 8 or 24 (-26), samples per pixel other than 1 or 3 (2001),
-// bits per sample outside 4..16 (above 3 for 24 bits per pixel: 2002), zero
-// size (2003), width or height above 16384 (2018).
+// The load limits, tested in this order: width or height below 50
+// (kBelowMinimumSize), depth other than 8 or 24 (kBitsPerPixel), samples per
+// pixel other than 1 or 3 (kSamplesPerPixel), bits per sample outside 4..16
+// (above 3 for 24 bits per pixel: kBitsPerSample), zero size (kZeroSize),
+// width or height above 16384 (kMaxSize).
 int CheckLoadLimits(const FileFacts& facts);
 
 }  // namespace veska

@@ -1,5 +1,6 @@
-// The format table, the choice of format by a file name's extension, and the
-// checks that a file can be opened.
+// The format table (one row per format, each defined in its own
+// image/format_*.cpp), the choice of format by a file name's extension, and
+// the checks that a file can be opened.
 #include <sys/stat.h>
 
 #include <cstdio>
@@ -8,11 +9,15 @@
 #include "imagelib/status.h"
 
 namespace veska {
+
+extern const FileFormatEntry kJpegFormat, kTiffFormat, kPngFormat, kBmpFormat, kBifFormat,
+    kPcxFormat, kAsciiFormat;
+
 namespace {
 
-constexpr FileFormatEntry kFormats[kFormatCount] = {
-    {0, "JPEG", ".jpg"}, {1, "TIFF", ".tif"}, {2, "PNG", ".png"},   {3, "BMP", ".bmp"},
-    {4, "BIF", ".bif"},  {5, "PCX", ".pcx"},  {6, "ASCII", ".asc"},
+// In the order of FormatIndex: a row's index is its id.
+constexpr const FileFormatEntry* kFormats[kFormatCount] = {
+    &kJpegFormat, &kTiffFormat, &kPngFormat, &kBmpFormat, &kBifFormat, &kPcxFormat, &kAsciiFormat,
 };
 
 // Characters of an extension that are lowered before the comparison; the
@@ -43,7 +48,7 @@ bool OpensForReading(const std::string& path) {
 }  // namespace
 
 const FileFormatEntry& FileFormat(int index) {
-  return kFormats[index >= 0 && index < kFormatCount ? index : 0];
+  return *kFormats[index >= 0 && index < kFormatCount ? index : 0];
 }
 
 int FormatFromName(const std::string& path, int& formatIndex) {
@@ -51,7 +56,7 @@ int FormatFromName(const std::string& path, int& formatIndex) {
   for (size_t i = 0; i < extension.size() && i < kComparedLength; ++i)
     if (extension[i] >= 'A' && extension[i] <= 'Z') extension[i] = char(extension[i] - 'A' + 'a');
   for (int i = 0; i < kFormatCount; ++i) {
-    if (extension == kFormats[i].extension) {
+    if (extension == kFormats[i]->extension) {
       formatIndex = i;
       return status::kOk;
     }

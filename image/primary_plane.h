@@ -11,7 +11,7 @@
 namespace veska {
 
 // Replaces the store's planes by one zeroed plane of width x height for the
-// image `image` (enabled, not flat, full range). -14 no memory.
+// image `image` (enabled, not flat, full range). kNoMemory.
 int StartPrimaryPlane(ChannelStore& store, const ImageDesc& image, int width, int height);
 
 // The samples of image row `y` (counted from the top) of a plane's matrix.
@@ -29,7 +29,7 @@ void FinishPrimaryPlane(ChannelStore& store);
 // Fills the 8-bit working buffer from plane 0: samples above 255 anywhere in
 // the plane stretch its min..max to 0..255, otherwise they are copied. The
 // plane's samples are shown whether or not it is enabled for processing.
-// -1 when the buffer is not an 8-bit buffer of the plane's size.
+// kRange when the buffer is not an 8-bit buffer of the plane's size.
 int RenderWorkingBuffer(const ChannelStore& store, ImageDesc& desc);
 
 }  // namespace veska

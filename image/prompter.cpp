@@ -1,5 +1,7 @@
 #include "image/prompter.h"
 
+#include "imagelib/status.h"
+
 namespace veska {
 namespace {
 
@@ -17,5 +19,14 @@ Prompter* Prompter::Install(Prompter* prompter) {
 }
 
 bool Prompter::AskBifDimensions(const std::string&, int&, int&) { return false; }
+
+int AskLoadOptions(const std::string& path, LoadOptions& options) {
+  int format = -1;
+  if (DetectFormat(path, format) != status::kOk || format != kBif) return status::kOk;
+  BifSize size;
+  if (!Prompter::Get().AskBifDimensions(path, size.width, size.height)) return status::kCancelled;
+  options.bifSize = size;
+  return status::kOk;
+}
 
 }  // namespace veska

@@ -1,10 +1,13 @@
-// Questions the system asks its user while it works. Library code asks them
-// through the one process-wide Prompter; the desktop application installs
-// one that shows dialogs, the command line one that answers from its options,
-// and tests one that answers as they need. The default answers Cancel.
+// Questions the system asks its user. They are asked at the edge, before a
+// run starts, never from inside a load: through the one process-wide
+// Prompter, which the desktop application replaces with one that shows
+// dialogs, the command line with one that answers from its options, and tests
+// with one that answers as they need. The default answers Cancel.
 #pragma once
 
 #include <string>
+
+#include "image/image_file.h"
 
 namespace veska {
 
@@ -22,5 +25,11 @@ class Prompter {
   // width and height (each 0..65535), false when the user cancels.
   virtual bool AskBifDimensions(const std::string& path, int& width, int& height);
 };
+
+// Gathers the load options of `path` by asking the prompter in force: the
+// size of a BIF raw file ("Enter BIF Image Dimensions"). kOk with `options`
+// filled, or kCancelled when the user cancels. A file that is not a BIF file,
+// or that cannot be opened, asks nothing (Load then says why it fails).
+int AskLoadOptions(const std::string& path, LoadOptions& options);
 
 }  // namespace veska

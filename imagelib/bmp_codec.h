@@ -22,21 +22,21 @@ struct BmpInfo : ImageFileInfo {
   BitmapInfoHeader header{};
 };
 
-// Reads the headers. -4 no file, -27 unreadable header, -26 a bit count
-// other than 1, 4, 8, 16, 24 or 32.
+// Reads the headers. kFileNotFound no file, kBadBmp unreadable header,
+// kBitsPerPixel a bit count other than 1, 4, 8, 16, 24 or 32.
 int BmpInformation(const std::string& path, BmpInfo& info);
 int BmpInformation(FILE* file, BmpInfo& info);
 
 // Reads the pixels into `desc`, allocated from the information (8 bits for
 // files of up to 8 bits, else 24), with the file's pixels per metre in its
-// header. -27 for a truncated or corrupt file.
+// header. kBadBmp for a truncated or corrupt file.
 int BmpRead(const std::string& path, ImageDesc& desc);
 int BmpRead(FILE* file, ImageDesc& desc);
 
 // Writes the processing rectangle of a 1, 8 or 24-bit descriptor, with the
 // pixels per metre of its header. `runLength` codes an 8-bit image with 8-bit
-// run-length coding (other depths stay uncompressed). -10 cannot create,
-// -3 write failure (the target is then left as it was).
+// run-length coding (other depths stay uncompressed). kCannotCreate,
+// kDiskFull write failure (the target is then left as it was).
 int BmpWrite(const std::string& path, ImageDesc& desc, bool runLength = false);
 
 // Takes the resolution a read left in the header: 0 pixels per metre gives

@@ -157,23 +157,21 @@ int AttachPackedDib(uint8_t* block, size_t size, ImageDesc& desc) {
 
 int MakePackedDib(ImageDesc& desc, std::vector<uint8_t>& block) {
   if (int rc = Validate1_8_24(desc)) return rc;
-  ImageDesc packed;
   const int width = int(desc.right - desc.left + 1);
   const int height = int(desc.bottom - desc.top + 1);
-  if (int rc = AllocateOneBlock(packed, width, height, desc.BitsPerPixel())) return rc;
-  int rc = Copy(desc, packed);
-  if (rc == status::kOk) {
-    const size_t bytes = sizeof(BitmapInfoHeader) + 4 * size_t(ColoursFor(desc.BitsPerPixel())) +
-                         size_t(packed.stride) * size_t(height);
-    try {
-      const auto* start = reinterpret_cast<const uint8_t*>(packed.header);
-      block.assign(start, start + bytes);
-    } catch (const std::bad_alloc&) {
-      rc = status::kNoMemory;
-    }
+  ImageBuffer buffer;
+  if (int rc = buffer.Allocate(width, height, desc.BitsPerPixel())) return rc;
+  const ImageDesc& packed = buffer.desc();
+  if (int rc = Copy(desc, buffer.desc())) return rc;
+  const size_t bytes = sizeof(BitmapInfoHeader) + 4 * size_t(ColoursFor(desc.BitsPerPixel())) +
+                       size_t(packed.stride) * size_t(height);
+  try {
+    const auto* start = reinterpret_cast<const uint8_t*>(packed.header);
+    block.assign(start, start + bytes);
+  } catch (const std::bad_alloc&) {
+    return status::kNoMemory;
   }
-  Free(packed);
-  return rc;
+  return status::kOk;
 }
 
 int Copy(ImageDesc& source, ImageDesc& destination) {

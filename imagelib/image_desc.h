@@ -2,13 +2,17 @@
 // device-independent bitmap: a 40-byte BITMAPINFOHEADER, a colour table of
 // 4-byte entries, then bottom-up rows padded to a multiple of 4 bytes.
 //
-// Header, colour table and pixels always live in one heap block that the
-// descriptor's holder owns (the block starts at `header`). A descriptor copied
-// field by field shares that block; exactly one holder frees it.
+// Header, colour table and pixels always live in one heap block (it starts at
+// `header`). ImageDesc itself is a plain view of that block: copying one
+// shares the block, and it frees nothing. A block is owned by an ImageBuffer
+// (below), which frees it in its destructor and moves but never copies, or by
+// a holder that frees it explicitly with Free (the image object's working
+// buffer, the clipboard's packed DIB).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace veska {
@@ -81,6 +85,39 @@ int AllocateOneBlock(ImageDesc& desc, int width, int height, int bitsPerPixel);
 int Free(ImageDesc& desc);
 // Copies the fields; the two then share one buffer.
 void CopyDescriptor(const ImageDesc& from, ImageDesc& to);
+
+// The owner of one pixel buffer: freed when the owner goes, handed on by
+// moving (the moved-from owner is empty), never copied. desc() is the view
+// readers and the image library's functions take; Release hands the block to
+// a holder that frees it itself.
+class ImageBuffer {
+ public:
+  ImageBuffer() = default;
+  ImageBuffer(const ImageBuffer&) = delete;
+  ImageBuffer& operator=(const ImageBuffer&) = delete;
+  ImageBuffer(ImageBuffer&& other) noexcept : desc_(other.Release()) {}
+  ImageBuffer& operator=(ImageBuffer&& other) noexcept {
+    if (this != &other) {
+      Free(desc_);
+      desc_ = other.Release();
+    }
+    return *this;
+  }
+  ~ImageBuffer() { Free(desc_); }
+
+  // Frees what it holds, then allocates as Allocate does.
+  int Allocate(int width, int height, int bitsPerPixel) {
+    Free(desc_);
+    return veska::Allocate(desc_, width, height, bitsPerPixel);
+  }
+  ImageDesc& desc() { return desc_; }
+  const ImageDesc& desc() const { return desc_; }
+  // The descriptor of the block, which the caller now frees; this is empty.
+  ImageDesc Release() { return std::exchange(desc_, ImageDesc{}); }
+
+ private:
+  ImageDesc desc_;
+};
 
 void GetRect(const ImageDesc& desc, uint32_t& left, uint32_t& top, uint32_t& right,
              uint32_t& bottom);

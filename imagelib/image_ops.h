@@ -16,6 +16,13 @@
 
 namespace veska {
 
+// A turn of a whole image (the image object's Rotate, the channel store's
+// planes). The values are the turn numbers the store and the menu commands
+// use: a quarter turn clockwise, a half turn, a quarter turn counter-clockwise.
+enum class Turn { kClockwise90 = 0, kHalf = 1, kCounterClockwise90 = 2 };
+// A mirror image of a whole image: columns left to right, or rows upside down.
+enum class Flip { kLeftRight = 0, kUpsideDown = 1 };
+
 // Quarter-turn directions of RotateQuarter.
 constexpr int kQuarterClockwise = 0;         // -90 degrees
 constexpr int kQuarterCounterClockwise = 1;  // +90 degrees (any non-zero value)
@@ -44,7 +51,7 @@ int RotateByAngle(double degrees, ImageDesc& source, ImageDesc& destination);
 
 // Left-right mirror and upside-down flip (1, 8 or 24 bits, equal depth). When
 // both descriptors describe the same buffer with the same rectangle the
-// operation runs in place; the same buffer with another rectangle is -1.
+// operation runs in place; the same buffer with another rectangle is kRange.
 // The colour table is copied.
 int Mirror(ImageDesc& source, ImageDesc& destination);
 int FlipVertical(ImageDesc& source, ImageDesc& destination);
@@ -80,8 +87,8 @@ int ApplyLookupTables(const LookupTables& tables, ImageDesc& source,
                       ImageDesc& destination);
 
 // Replaces every pixel of an 8-bit colour-table source by the blue, green and
-// red of its table entry in a 24-bit destination. -1 when the source has no
-// colour table, -26 for other depths. Indices beyond the table give black.
+// red of its table entry in a 24-bit destination. kRange when the source has no
+// colour table, kBitsPerPixel for other depths. Indices beyond the table give black.
 int ExpandTo24(ImageDesc& source, ImageDesc& destination);
 
 // Converts a 24-bit source to grey levels in an 8-bit destination through the
@@ -96,17 +103,17 @@ int ReduceTo256Colours(ImageDesc& source, ImageDesc& destination);
 
 // Channel masks of MixPixels: bit k set = channel k takes part (0 red, 1 green,
 // 2 blue; an 8-bit image has channel 0 only); a clear bit counts as 0.
-constexpr unsigned kAllChannels = 7;
+constexpr unsigned kAllChannelBits = 7;
 
 // Mixes two images pixel by pixel, channel by channel, into the destination
 // (8 or 24 bits, all the same depth; 8-bit images must be grey). Weights are
-// whole percentages -100..100 (-1 otherwise). When either is negative the
+// whole percentages -100..100 (kRange otherwise). When either is negative the
 // mix subtracts: (p * 100 - s * |secondary|) / 100, 0 when negative; otherwise
 // it adds: (p * |primary| + s * |secondary|) / 100, at most 255. The
 // destination may be the primary itself.
 int MixPixels(ImageDesc& primary, ImageDesc& secondary, ImageDesc& destination,
               int primaryWeight, int secondaryWeight,
-              unsigned primaryChannels = kAllChannels,
-              unsigned secondaryChannels = kAllChannels);
+              unsigned primaryChannels = kAllChannelBits,
+              unsigned secondaryChannels = kAllChannelBits);
 
 }  // namespace veska

@@ -90,10 +90,10 @@ void ForEachRowPair(ImageDesc& source, ImageDesc& destination, F&& f) {
 }
 
 // Validates both descriptors with the check for `bits` depths ({1, 8, 24} or
-// {8, 24}) and requires equal depth (-26).
+// {8, 24}) and requires equal depth (kBitsPerPixel).
 int ValidatePair1_8_24(ImageDesc& source, ImageDesc& destination);
 int ValidatePair8_24(ImageDesc& source, ImageDesc& destination);
-// Validates both for 8 or 24 bits and requires the given depths (-26).
+// Validates both for 8 or 24 bits and requires the given depths (kBitsPerPixel).
 int ValidateConversion(ImageDesc& source, int sourceBits, ImageDesc& destination,
                        int destinationBits);
 

@@ -129,7 +129,7 @@ void BlockAverage(const Src& src, const Dst& dst, const AxisMap& xs, const AxisM
 // channel grids of the same sizes.
 class Resampler {
  public:
-  // False when memory fails (the caller reports -14). Sizes must be positive.
+  // False when memory fails (the caller reports kNoMemory). Sizes must be positive.
   bool Prepare(ResampleMethod method, int sourceWidth, int sourceHeight, int destinationWidth,
                int destinationHeight) {
     method_ = method;
@@ -164,7 +164,7 @@ class Resampler {
 
 // Resizes a top-down array of 16-bit samples (rows of `sourceWidth` values,
 // contiguous) onto another with the method that Resize would use for an image
-// of those sizes (`method` as in Resize). 0, -1 for a zero or negative size or
+// of those sizes (`method` as in Resize). kOk, kRange for a zero or negative size or
 // a null array, -14 when memory fails.
 int ResamplePlane16(const uint16_t* source, int sourceWidth, int sourceHeight,
                     uint16_t* destination, int destinationWidth, int destinationHeight,

@@ -35,16 +35,14 @@ void ReplicateBits(const Resampler& resampler, ImageDesc& source, ImageDesc& des
 // is expanded to 24 bits, interpolated there and reduced to 256 colours. The
 // destination is written only by the last step.
 int ResizeThroughRgb(ImageDesc& source, ImageDesc& destination) {
-  ImageDesc wide;
-  ImageDesc resized;
-  int rc = Allocate(wide, pixel::RectWidth(source), pixel::RectHeight(source), 24);
-  if (rc == status::kOk) rc = ExpandTo24(source, wide);
+  ImageBuffer wide;
+  ImageBuffer resized;
+  int rc = wide.Allocate(pixel::RectWidth(source), pixel::RectHeight(source), 24);
+  if (rc == status::kOk) rc = ExpandTo24(source, wide.desc());
   if (rc == status::kOk)
-    rc = Allocate(resized, pixel::RectWidth(destination), pixel::RectHeight(destination), 24);
-  if (rc == status::kOk) rc = Resize(wide, resized, kResizeInterpolate);
-  if (rc == status::kOk) rc = ReduceTo256Colours(resized, destination);
-  Free(resized);
-  Free(wide);
+    rc = resized.Allocate(pixel::RectWidth(destination), pixel::RectHeight(destination), 24);
+  if (rc == status::kOk) rc = Resize(wide.desc(), resized.desc(), kResizeInterpolate);
+  if (rc == status::kOk) rc = ReduceTo256Colours(resized.desc(), destination);
   return rc;
 }
 

@@ -22,7 +22,7 @@ class SafeFile {
   // An uncommitted write is abandoned.
   ~SafeFile();
 
-  // Creates the temporary file for `target`. -10 ("Cannot create file") when
+  // Creates the temporary file for `target`. kCannotCreate ("Cannot create file") when
   // the folder does not exist or is not writable, or when the target exists
   // but is not a writable regular file. The folder is never created.
   int Open(const std::string& target);
@@ -31,12 +31,12 @@ class SafeFile {
   // libraries that take a FILE* write through it. Null unless open.
   FILE* stream() const { return stream_; }
 
-  // Writes `size` bytes at the stream position; -3 when not all were written.
+  // Writes `size` bytes at the stream position; kDiskFull when not all were written.
   int Write(const void* data, size_t size);
 
   // Flushes and syncs the temporary file, gives it the target's mode (the
   // existing file's, or 0666 less the umask for a new one) and renames it over
-  // the target. -3 when any step fails or an earlier write failed; the
+  // the target. kDiskFull when any step fails or an earlier write failed; the
   // temporary file is then removed and the target left untouched.
   int Commit();
 

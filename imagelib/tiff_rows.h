@@ -16,8 +16,8 @@ using TiffRowFn = std::function<void(int y, const uint8_t* data)>;
 
 // Decodes the current directory's rows in order and hands each to `row`.
 // `fileSize` guards uncompressed images: one that declares more bytes than
-// the file holds fails before anything is allocated. -6 corrupt or truncated
-// data, -14 no memory.
+// the file holds fails before anything is allocated. kBadTif corrupt or
+// truncated data, kNoMemory.
 int ForEachTiffRow(TIFF* tif, long long fileSize, const TiffRowFn& row);
 
 // Sample `index` of a decoded row of `bits` bits per sample (1 to 16).

@@ -25,7 +25,7 @@ TEST(AImage, CopyOfARectangleCarriesPixelsFactsAndPlanes) {
   source.SetFormatIndex(2);
   source.SetFromIndexed(true);
   source.SetResolution(300);
-  ASSERT_EQ(source.Channels().SetMultiChannel(false), 0);
+  ASSERT_EQ(source.Channels().SetMultiChannel(), 0);
   SetRect(*source.Desc(), 1, 1, 2, 2);
 
   AImage copy;
@@ -41,7 +41,7 @@ TEST(AImage, CopyOfARectangleCarriesPixelsFactsAndPlanes) {
   EXPECT_EQ(source.Desc()->right, 2u);  // the source's rectangle is restored
 
   // The store of the copy rebuilds from the copy's own pixels.
-  ASSERT_EQ(copy.Channels().SetSingleChannel(false), 0);
+  ASSERT_EQ(copy.Channels().SetSingleChannel(), 0);
   EXPECT_EQ(copy.Channels().Plane(0)->Matrix().w, 4);
 
   ASSERT_TRUE(copy.Copy(copy, PixelRect{1, 1, 2, 2}));  // onto itself
@@ -84,7 +84,7 @@ TEST(AImage, PasteFromAPackedDib) {
 // plane per colour when `multi`), or (MakeSampleImage) 16-bit primary samples.
 std::unique_ptr<AImage> Derived(int w, int h, int bpp, const PixelFunction& value, bool multi) {
   std::unique_ptr<AImage> image = MakeImage(w, h, bpp, value);
-  if (multi) image->Channels().SetMultiChannel(false);
+  if (multi) image->Channels().SetMultiChannel();
   return image;
 }
 
@@ -102,7 +102,7 @@ void ExpectStoreFollowsPixels(AImage& image) {
   const int w = image.Width(), h = image.Height();
   ChannelStore fresh;
   fresh.SetMultiChannelFlag(store.MultiChannel());
-  ASSERT_EQ(fresh.BuildLuminance(image.Desc(), false, true), 0);
+  ASSERT_EQ(fresh.BuildLuminance(image.Desc(), true), 0);
   fixtures::ScopedDesc rendition(w, h, 8, [](int, int) { return 0u; });
   ASSERT_EQ(RenderWorkingBuffer(store, rendition.d), 0);
   const bool derived = store.Derived();
@@ -131,7 +131,7 @@ TEST(AImageOps, TurnsAndFlipsMoveThePixelsAndTheirPlanes) {
   // 5 x 2: an odd difference between width and height.
   for (int mode : {0, 1, 2}) {
     auto image = Derived(5, 2, 24, Colour, true);
-    ASSERT_TRUE(image->Rotate(mode));
+    ASSERT_TRUE(image->Rotate(Turn(mode)));
     const int w = image->Width(), h = image->Height();
     EXPECT_EQ(w, mode == 1 ? 5 : 2);
     EXPECT_EQ(Pixel(*image, mode == 2 ? 0 : w - 1, mode == 0 ? 0 : h - 1), Colour(0, 0)) << mode;
@@ -142,13 +142,13 @@ TEST(AImageOps, TurnsAndFlipsMoveThePixelsAndTheirPlanes) {
   for (auto& image : images) {
     const std::vector<uint32_t> before = Pixels(*image);
     for (int step = 0; step < 8; ++step) {  // four quarter turns, then two flips twice
-      ASSERT_TRUE(step < 4 ? image->Rotate(0) : image->Flip(step / 6));
+      ASSERT_TRUE(step < 4 ? image->Rotate(Turn::kClockwise90) : image->Flip(Flip(step / 6)));
       ExpectStoreFollowsPixels(*image);
     }
     EXPECT_EQ(Pixels(*image), before);
-    ASSERT_TRUE(image->Flip(0));
+    ASSERT_TRUE(image->Flip(Flip::kLeftRight));
     EXPECT_EQ(Pixel(*image, 4, 0), before[0]);
-    ASSERT_TRUE(image->Rotate(2));
+    ASSERT_TRUE(image->Rotate(Turn::kCounterClockwise90));
     EXPECT_EQ(Pixel(*image, 0, 0), before[0]);  // the top right turned left
   }
 }
@@ -212,7 +212,7 @@ TEST(AImageOps, MixWeightsClipAndKeepSixteenBits) {
   // A secondary turned with an odd width-height difference lies elsewhere in
   // its matrix; its pixels still pair with the primary's.
   auto turned = MakeSampleImage(5, 2, true, Wide);
-  ASSERT_TRUE(turned->Rotate(2));
+  ASSERT_TRUE(turned->Rotate(Turn::kCounterClockwise90));
   auto zero = MakeSampleImage(2, 5, true, [](int, int) { return uint16_t(0); });
   ASSERT_TRUE(zero->Mix(*turned, 0, 100));
   for (int y = 0; y < 5; ++y)
@@ -229,7 +229,7 @@ TEST(AImageOps, FailuresLeaveImageAndStoreAsTheyWere) {
   EXPECT_FALSE(image->Resize(0, 2, 1));
   EXPECT_FALSE(image->Mix(*colour, 50, 50));
   EXPECT_FALSE(image->Mix(*small, 50, 50));
-  EXPECT_FALSE(image->Rotate(3));
+  EXPECT_FALSE(image->Rotate(Turn(3)));
   EXPECT_EQ(reporter.shown,
             (std::vector<std::string>{"Error -14: Insufficient memory for function ",
                                       "Error -1: Range error",

@@ -25,6 +25,7 @@ class EventLog final : public BatchLog, public ErrorReporter {
   EventLog() { previous_ = ErrorReporter::Install(this); }
   ~EventLog() override { ErrorReporter::Install(previous_); }
   void Append(const std::string& line) override { events.push_back(line); }
+  void Failure(int status) override { ErrorReporter::Get().Report(status); }
   std::string Text() const {
     std::string text;
     for (const std::string& event : events) text += event;
@@ -95,7 +96,7 @@ TEST(BatchCursorsTest, SamePairOnEveryPlaneAsSixteenBitValues) {
   });
   ASSERT_NE(image, nullptr);
   ChannelStore& store = image->Channels();
-  ASSERT_EQ(store.SetMultiChannel(false), 0);
+  ASSERT_EQ(store.SetMultiChannel(), 0);
   ASSERT_EQ(store.PlaneCount(), 3);
   SetCursorPairOnEveryPlane(store, 65537 + 40, 7);
   for (int i = 0; i < 3; ++i) {

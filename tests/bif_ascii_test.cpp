@@ -46,7 +46,7 @@ TEST(Bif, ReadsRowsFromTheTopAndFillsAShortFileWithBlack) {
   test::WriteBytes(path, bytes);
   BifAnswer answer(60, 50);
   AImage image;
-  ASSERT_EQ(Load(image, path), 0);
+  ASSERT_EQ(test::LoadAsking(image, path), 0);
   EXPECT_EQ(answer.asked, 1);
   EXPECT_EQ(GetPixelValue(*image.Desc(), 0, 0), 0u);
   EXPECT_EQ(GetPixelValue(*image.Desc(), 5, 1), 65u);
@@ -57,7 +57,7 @@ TEST(Bif, ReadsRowsFromTheTopAndFillsAShortFileWithBlack) {
   // Extra bytes are ignored; a narrower answer reads the first bytes of each row.
   bytes.assign(60 * 60, 9);
   test::WriteBytes(path, bytes);
-  ASSERT_EQ(Load(image, path), 0);
+  ASSERT_EQ(test::LoadAsking(image, path), 0);
   EXPECT_EQ(GetPixelValue(*image.Desc(), 59, 49), 9u);
 }
 
@@ -70,8 +70,12 @@ TEST(Bif, PromptAnswersGoThroughTheLimits) {
   for (Case c : {Case{60, false, status::kCancelled}, Case{0, true, status::kBelowMinimumSize},
                  Case{65535, true, status::kMaxSize}}) {
     BifAnswer answer(c.width, 60, c.ok);
-    EXPECT_EQ(Load(*image, path), c.rc) << c.width;
+    EXPECT_EQ(test::LoadAsking(*image, path), c.rc) << c.width;
   }
+  // Load itself asks no one: without a size a BIF load ends as a cancel.
+  BifAnswer unasked(60, 60);
+  EXPECT_EQ(Load(*image, path), status::kCancelled);
+  EXPECT_EQ(unasked.asked, 0);
   EXPECT_TRUE(image->Loaded());  // untouched by all three
   // The writer takes the processing rectangle.
   auto source = MakeImage(60, 50, 8, [](int x, int y) { return uint32_t(x + y); });

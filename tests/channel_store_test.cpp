@@ -102,7 +102,7 @@ TEST(BuildLuminance, CompositeAndPerColourPlanes) {
   auto colour = [](int x, int y) { return Rgb(40 * x + 3, 200 - 30 * y, 17 * (x + y)); };
   ScopedDesc image(5, 3, 24, colour);
   ChannelStore store;
-  ASSERT_EQ(store.BuildLuminance(&image.d, false, false), 0);
+  ASSERT_EQ(store.BuildLuminance(&image.d, false), 0);
   ASSERT_EQ(store.PlaneCount(), 1);
   const LuminanceMatrix& lum = store.Plane(0)->Matrix();
   for (int y = 0; y < 3; ++y)
@@ -112,7 +112,7 @@ TEST(BuildLuminance, CompositeAndPerColourPlanes) {
     }
   EXPECT_EQ(store.BigCursor(0), (lum.max - lum.min + 1) / 2 * 2 + 1);
 
-  ASSERT_EQ(store.SetMultiChannel(false), 0);
+  ASSERT_EQ(store.SetMultiChannel(), 0);
   ASSERT_EQ(store.PlaneCount(), 3);
   for (int i = 0; i < 3; ++i)
     EXPECT_EQ(Cell(store.Plane(i)->Matrix(), 4, 2), (colour(4, 2) >> (8 * i)) & 255) << i;
@@ -121,18 +121,18 @@ TEST(BuildLuminance, CompositeAndPerColourPlanes) {
 TEST(BuildLuminance, FlatAndDisabledPlanes) {
   ScopedDesc flat(4, 4, 8, [](int, int) { return 37u; });
   ChannelStore store;
-  ASSERT_EQ(store.BuildLuminance(&flat.d, false, false), 0);
+  ASSERT_EQ(store.BuildLuminance(&flat.d, false), 0);
   const ChannelPlane& p = *store.Plane(0);
   EXPECT_TRUE(p.Max() == 37 && p.Min() == 37 && p.Flat() && !p.Enabled() && !p.FullRange());
   EXPECT_EQ(p.BigCursor(), 3);
 
   ScopedDesc ramp(16, 16, 8, [](int x, int y) { return uint32_t(x + 16 * y); });
   ChannelStore rebuilt;
-  ASSERT_EQ(rebuilt.BuildLuminance(&ramp.d, false, false), 0);
+  ASSERT_EQ(rebuilt.BuildLuminance(&ramp.d, false), 0);
   EXPECT_EQ(rebuilt.BigCursor(0), 257);
   rebuilt.Plane(0)->SetLastUsed(5, 41);
   rebuilt.SetEnabled(0, false);
-  ASSERT_EQ(rebuilt.BuildLuminance(&ramp.d, false, false), 0);
+  ASSERT_EQ(rebuilt.BuildLuminance(&ramp.d, false), 0);
   const ChannelPlane& d = *rebuilt.Plane(0);
   EXPECT_TRUE(d.Max() == 0 && d.Flat() && Cell(d.Matrix(), 15, 15) == 0);
   EXPECT_EQ(d.LastBig(), 41);  // kept across the rebuild
@@ -141,10 +141,10 @@ TEST(BuildLuminance, FlatAndDisabledPlanes) {
 TEST(BuildLuminance, SwitchingModesDerivedOrNot) {
   ScopedDesc image(6, 6, 24, [](int x, int y) { return Rgb(x * 40, y * 40, 90); });
   ChannelStore store;
-  ASSERT_EQ(store.BuildLuminance(&image.d, false, false), 0);
+  ASSERT_EQ(store.BuildLuminance(&image.d, false), 0);
   store.SetCursors(0, 3, 9);
   store.Plane(0)->SetLastUsed(3, 9);
-  ASSERT_EQ(store.SetMultiChannel(false), 0);
+  ASSERT_EQ(store.SetMultiChannel(), 0);
   ASSERT_EQ(store.PlaneCount(), 3);
   EXPECT_EQ(store.SmallCursor(0), 1);
   EXPECT_EQ(store.LastBig(0), 0);
@@ -152,7 +152,7 @@ TEST(BuildLuminance, SwitchingModesDerivedOrNot) {
 
   // Primary data: the planes go and nothing is rebuilt from the pixels.
   store.SetDerived(false);
-  ASSERT_EQ(store.SetSingleChannel(false), 0);
+  ASSERT_EQ(store.SetSingleChannel(), 0);
   EXPECT_EQ(store.PlaneCount(), 0);
 }
 
@@ -161,7 +161,7 @@ TEST(BuildLuminance, ProgressTextsAndCancel) {
   ChannelStore store;
   store.SetMultiChannelFlag(true);
   testutil::CountingProgress sink;
-  ASSERT_EQ(store.BuildLuminance(&image.d, true, false, &sink), 0);
+  ASSERT_EQ(store.BuildLuminance(&image.d, false, &sink), 0);
   EXPECT_EQ(sink.texts, (std::vector<std::string>{
                             "Building luminance matrix for channel 1 of 3...",
                             "Building luminance matrix for channel 2 of 3...",
@@ -171,18 +171,19 @@ TEST(BuildLuminance, ProgressTextsAndCancel) {
 
   store.SetEnabled(1, false);
   testutil::CountingProgress cancelling(7);
-  EXPECT_EQ(store.BuildLuminance(&image.d, true, false, &cancelling), 100);
+  EXPECT_EQ(store.BuildLuminance(&image.d, false, &cancelling), 100);
   EXPECT_EQ(cancelling.texts[1], "Channel 2 of 3 disabled...");
   EXPECT_EQ(cancelling.destroys, 1);
-  testutil::CountingProgress hidden(1);
-  EXPECT_EQ(store.BuildLuminance(&image.d, false, false, &hidden), 0);
-  EXPECT_EQ(hidden.creates + hidden.steps, 0);
+  ChannelStore composite;  // one plane: the text names no channel
+  testutil::CountingProgress one;
+  ASSERT_EQ(composite.BuildLuminance(&image.d, false, &one), 0);
+  EXPECT_EQ(one.texts, std::vector<std::string>{"Building luminance matrix..."});
 }
 
 TEST(ChannelStoreCopy, RectangleSettingsAndFailure) {
   ScopedDesc image(6, 4, 8, [](int x, int y) { return uint32_t(10 * y + x); });
   ChannelStore source;
-  ASSERT_EQ(source.BuildLuminance(&image.d, false, false), 0);
+  ASSERT_EQ(source.BuildLuminance(&image.d, false), 0);
   source.SetCursors(0, 5, 21);
   ChannelStore copy;
   ASSERT_EQ(copy.CopyFrom(source, PixelRect{1, 1, 3, 2}, true), 0);

@@ -96,17 +96,30 @@ TEST(CliValuesTest, NumbersSizesAndRectangles) {
 }
 
 TEST(CliTerminalProgressTest, PercentLineRedrawnOnlyOnChange) {
-  EXPECT_EQ(TerminalProgress::Percent(100, 0, 100), 100);
-  EXPECT_EQ(TerminalProgress::Percent(101, 0, 100), 1);
-  EXPECT_EQ(TerminalProgress::Percent(150, 100, 300), 25);
+  auto at = [](int step, int total) {
+    ProgressRecord record;
+    record.step = step;
+    record.total = total;
+    return ProgressPercent(record);
+  };
+  EXPECT_EQ(at(100, 100), 100);
+  EXPECT_EQ(at(101, 100), 1);
+  EXPECT_EQ(at(50, 200), 25);
   std::string text = Captured([](std::FILE* out) {
     TerminalProgress progress(out);
-    progress.Create();
-    progress.Show();
-    progress.SetRange(0, 400);
-    progress.SetText("Processing channel 1 of 3...");
-    for (int i = 0; i < 400; ++i) EXPECT_FALSE(progress.Step());
-    progress.Destroy();
+    ProgressRecord record;
+    progress.Begin();
+    progress.Show(record);
+    record.total = 400;
+    progress.Show(record);
+    record.channel = 1;
+    record.channels = 3;
+    progress.Show(record);
+    for (record.step = 1; record.step <= 400; ++record.step) {
+      progress.Show(record);
+      EXPECT_FALSE(progress.CancelRequested());
+    }
+    progress.End();
   });
   EXPECT_EQ(text.rfind("\rProcessing...   0%\033[K", 0), 0u);
   EXPECT_NE(text.find("\rProcessing channel 1 of 3...  42%\033[K"), std::string::npos);

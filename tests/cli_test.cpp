@@ -12,9 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/process.h"
+#include "image/image_process.h"
 #include "image/primary_plane.h"
 #include "imagelib/pixel_access.h"
+#include "imagelib/status.h"
 #include "tests/cli_runner.h"
 #include "tools/sample_images.h"
 
@@ -246,10 +247,11 @@ TEST_F(CliTest, ProcessMatchesTheEngineWithAndWithoutRectangle) {
     // The same run in this process.
     std::unique_ptr<AImage> cli = Loaded("out.bmp"), input = Loaded(c.input);
     ASSERT_TRUE(cli->Loaded() && input->Loaded());
-    ASSERT_EQ(c.multi ? input->Channels().SetMultiChannel(false) : 0, 0);
+    ASSERT_EQ(c.multi ? input->Channels().SetMultiChannel() : 0, 0);
     for (int i = 0; i < input->Channels().PlaneCount(); ++i) input->Channels().SetCursors(i, 3, 21);
     AImage expected;
-    ASSERT_TRUE(ProcessImage(expected, *input, c.rect, kAllChannels, c.scanlines, true, false));
+    ASSERT_EQ(ProcessImage(expected, *input, {.rect = c.rect, .scanlines = c.scanlines}),
+              status::kOk);
     ASSERT_EQ(cli->Width(), expected.Width());
     ASSERT_EQ(cli->Height(), expected.Height());
     ASSERT_EQ(cli->Desc()->BitsPerPixel(), expected.Desc()->BitsPerPixel());

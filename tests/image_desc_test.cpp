@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <utility>
 
 #include "image_fixtures.h"
 #include "imagelib/status.h"
@@ -161,6 +162,25 @@ TEST(ImageDescResolution, DotsPerInchAndPerMillimetre) {
   EXPECT_EQ(b.d.header->yPelsPerMeter, 2834);
   EXPECT_NEAR(SetResolutionDpmm(b.d, 10), 254.0, 0.011);
   EXPECT_EQ(b.d.header->xPelsPerMeter, 10000);
+}
+
+// One owner frees a block: moving hands it on and empties the source, Release
+// hands it to a caller who frees it (the sanitizer build sees a double free or
+// a leak), and a new allocation frees what the owner held.
+TEST(ImageBuffer, ExactlyOneOwnerFreesTheBlock) {
+  ImageBuffer a;
+  ASSERT_EQ(a.Allocate(4, 3, 8), 0);
+  const BitmapInfoHeader* block = a.desc().header;
+  ImageBuffer b = std::move(a);
+  EXPECT_EQ(a.desc().header, nullptr);
+  EXPECT_EQ(b.desc().header, block);
+  a = std::move(b);
+  EXPECT_TRUE(a.desc().header == block && b.desc().header == nullptr);
+  ASSERT_EQ(a.Allocate(5, 2, 24), 0);
+  EXPECT_EQ(a.desc().Width(), 5);
+  ImageDesc released = a.Release();
+  EXPECT_EQ(a.desc().header, nullptr);
+  EXPECT_EQ(Free(released), 0);
 }
 
 }  // namespace

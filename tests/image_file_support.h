@@ -44,6 +44,14 @@ class BifAnswer : public Prompter {
   Prompter* previous_;
 };
 
+// Loads `path` the way a front end does: the load options asked of the
+// prompter in force first, then the load.
+inline int LoadAsking(AImage& image, const std::string& path) {
+  LoadOptions options;
+  if (int rc = AskLoadOptions(path, options)) return rc;
+  return Load(image, path, options);
+}
+
 // How a TIFF test file is laid out.
 struct Layout {
   const char* mode = "w";  // "wb" big-endian, "wl" little-endian

@@ -15,6 +15,7 @@
 #include "imagelib/block_cache.h"
 #include "engine/contrast_kernel.h"
 #include "engine/luminance_matrix.h"
+#include "engine/progress_scope.h"
 #include "engine/row_update.h"
 #include "engine/worker_pool.h"
 #include "imagelib/status.h"
@@ -196,8 +197,10 @@ TEST(KernelBuilds, RenderedRectanglesAtTheWindowEdges) {
         std::vector<uint8_t> bytes(size_t(r.rows) * r.cols, fill);
         std::vector<uint8_t*> rows;
         for (int y = 0; y < r.rows; ++y) rows.push_back(bytes.data() + size_t(y) * r.cols);
-        EXPECT_EQ(RunKernel(m, rows.data(), s, 0, 0, 72, r.row0, r.col0, r.rows, r.cols, false,
-                            nullptr, 20, 230, {build, threads}),
+        EXPECT_EQ(RunKernel(m, rows.data(),
+                            {.window = {72, 0, 0, r.row0, r.col0}, .rows = r.rows,
+                             .cols = r.cols, .scanlines = s, .outMin = 20, .outMax = 230,
+                             .options = {build, threads}}),
                   status::kOk);
         return bytes;
       };
@@ -223,7 +226,10 @@ TEST(KernelThreads, ProgressAndCancelStayOnTheCallingThread) {
   for (const RowKernelSet* build : AvailableRowKernels()) {
     const KernelOptions options{build, 3};
     auto run = [&](testutil::CountingProgress& sink, bool show) {
-      return RunKernel(m, rows.data(), 2, 0, 0, N, 0, 0, N, N, show, &sink, 0, 255, options);
+      ProgressScope scope(show ? &sink : nullptr, ProgressStage::kProcessing);
+      return RunKernel(m, rows.data(),
+                       {.window = {N, 0, 0, 0, 0}, .rows = N, .cols = N, .scanlines = 2,
+                        .progress = scope.Callback(), .options = options});
     };
     testutil::CountingProgress all;
     EXPECT_EQ(run(all, true), status::kOk);

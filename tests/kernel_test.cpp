@@ -151,8 +151,9 @@ void ExpectMatchesNaive(int N, int lo, int hi, int small, int big, uint16_t s, u
   const int rows = pick(1, N - row0), cols = pick(1, N - col0);
   const int outMin = pick(0, 60), outMax = pick(180, 255);
   Output out(rows, cols, 0);
-  ASSERT_EQ(RunKernel(m, out.ptrs.data(), s, rowStart, colStart, N, row0, col0, rows, cols,
-                      false, nullptr, outMin, outMax),
+  ASSERT_EQ(RunKernel(m, out.ptrs.data(),
+                      {.window = {N, rowStart, colStart, row0, col0}, .rows = rows, .cols = cols,
+                       .scanlines = uint16_t(s), .outMin = outMin, .outMax = outMax}),
             status::kOk);
   std::vector<std::vector<int>> win(N, std::vector<int>(N));
   for (int y = 0; y < N; ++y)
@@ -237,7 +238,9 @@ TEST(KernelSetup, FlatWindowRendersOutMinWithoutDividingByZero) {
     m.smallSize = 3;
     m.bigSize = 9;
     Output out(10, 12, 0xEE);
-    ASSERT_EQ(RunKernel(m, out.ptrs.data(), 3, 0, 0, 32, 5, 7, 10, 12, false, nullptr, 42, 200),
+    ASSERT_EQ(RunKernel(m, out.ptrs.data(),
+                        {.window = {32, 0, 0, 5, 7}, .rows = 10, .cols = 12, .scanlines = 3,
+                         .outMin = 42, .outMax = 200}),
               0);
     EXPECT_EQ(out.bytes, std::vector<uint8_t>(120, 42)) << value;
   }
@@ -257,10 +260,10 @@ TEST(KernelLifecycle, MisuseIsRejected) {
   EXPECT_EQ(k.Render(out.ptrs.data(), 14, 0, 4, 4, 0, 255), status::kRange);  // leaves window
 
   // Windows outside the matrix are refused before anything is read.
-  EXPECT_EQ(RunKernel(m, out.ptrs.data(), 1, 16, 0, 16, 0, 0, 4, 4, false, nullptr, 0, 255),
-            status::kRange);
-  EXPECT_EQ(RunKernel(m, out.ptrs.data(), 1, -1, 0, 16, 0, 0, 4, 4, false, nullptr, 0, 255),
-            status::kRange);
+  for (const WindowPlacement window : {WindowPlacement{16, 16, 0}, WindowPlacement{16, -1, 0}})
+    EXPECT_EQ(
+        RunKernel(m, out.ptrs.data(), {.window = window, .rows = 4, .cols = 4, .scanlines = 1}),
+        status::kRange);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
-// A progress sink for tests: counts every call, and the Steps made from a
-// thread other than the one that created it, and asks to cancel at the k-th
-// Step. k = 0 never cancels.
+// A progress sink for tests: counts the runs and the steps (one cancel
+// question per step), the steps asked from a thread other than the one that
+// created it, keeps each new text in order, and asks to cancel at the k-th
+// step. k = 0 never cancels.
 #pragma once
 
 #include <string>
@@ -15,13 +16,16 @@ class CountingProgress : public ProgressSink {
  public:
   explicit CountingProgress(int cancelAtStep = 0) : cancelAtStep_(cancelAtStep) {}
 
-  void Create() override { ++creates; }
-  void SetText(const std::string& text) override { texts.push_back(text); }
-  bool Step() override {
+  void Begin() override { ++creates; }
+  void Show(const ProgressRecord& record) override {
+    const std::string text = ProgressText(record);
+    if (record.channel != 0 && (texts.empty() || texts.back() != text)) texts.push_back(text);
+  }
+  bool CancelRequested() override {
     if (std::this_thread::get_id() != owner_) ++foreignSteps;
     return ++steps == cancelAtStep_;
   }
-  void Destroy() override { ++destroys; }
+  void End() override { ++destroys; }
 
   int creates = 0;
   int steps = 0;

@@ -33,7 +33,7 @@ std::unique_ptr<AImage> MakeImage(int width, int height, int bits, const PixelFu
   }
   auto image = std::make_unique<AImage>(desc);
   image->SetGray(bits == 8);
-  if (image->Channels().BuildLuminance(image->Desc(), false, false) != status::kOk) return nullptr;
+  if (image->Channels().BuildLuminance(image->Desc(), false) != status::kOk) return nullptr;
   return image;
 }
 

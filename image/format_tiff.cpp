@@ -1,0 +1,111 @@
+// TIFF files (.tif): libtiff's reader and writer. Grey samples of 9 to 16
+// bits become the channel store's primary plane; a store holding such a plane
+// is written back as 16-bit grey samples, other images as 8 or 24 bits.
+#include <memory>
+#include <new>
+
+#include "engine/plane_transforms.h"
+#include "image/format_support.h"
+#include "image/primary_plane.h"
+#include "imagelib/image_ops.h"
+#include "imagelib/status.h"
+#include "imagelib/tiff_codec.h"
+
+namespace veska {
+namespace {
+
+constexpr int kWhiteIsZero = 0;
+constexpr int kTiffPalette = 3;
+
+int Facts(const std::string& path, const LoadOptions&, FileFacts& facts) {
+  TiffInfo info;
+  if (int rc = TiffInformation(path, info)) return rc;
+  TakeBasic(info, facts);
+  if (facts.bitsPerPixel == 16) facts.bitsPerPixel = 8;  // shown as its 8-bit rendition
+  facts.photometric = info.photometric;
+  facts.fromIndexed = info.photometric == kTiffPalette;
+  return status::kOk;
+}
+
+void ApplyTiffResolution(AImage& image, const std::string& path) {
+  TiffResolution r;
+  if (TiffGetResolution(path, r) != status::kOk) r.unit = kTiffUnitNone;
+  if (r.unit == kTiffUnitInch)
+    ApplyResolution(image, ResolutionUnit::kPerInch, r.x);
+  else if (r.unit == kTiffUnitCentimetre)
+    ApplyResolution(image, ResolutionUnit::kPerMillimetre, r.x / 10.0);
+  else
+    ApplyResolution(image, ResolutionUnit::kNone, 0);
+}
+
+// Grey samples of 9 to 16 bits: they become the channel store's one plane
+// (the image's primary data, marked 16-bit), the working buffer shows their
+// 8-bit rendition. A file whose white is zero has its samples inverted within
+// the sample depth, so the plane (and a 16-bit file saved from it) shows what
+// the working buffer shows.
+int ReadTiff16(AImage& image, const std::string& path, const FileFacts& facts) {
+  const int width = facts.width, height = facts.height;
+  std::unique_ptr<uint16_t[]> samples(new (std::nothrow) uint16_t[size_t(width) * height]);
+  if (!samples) return status::kNoMemory;
+  if (int rc = TiffRead16(path, samples.get(), width, height)) return rc;
+  ChannelStore& store = image.Channels();
+  if (int rc = StartPrimaryPlane(store, image.Buffer(), width, height)) return rc;
+  const bool invert = facts.photometric == kWhiteIsZero;
+  const uint16_t white = uint16_t((1u << facts.bitsPerSample) - 1);
+  LuminanceMatrix& m = store.Plane(0)->Matrix();
+  for (int y = 0; y < height; ++y) {
+    const uint16_t* in = samples.get() + size_t(y) * width;
+    uint16_t* out = ImageRow(m, y);
+    for (int x = 0; x < width; ++x) out[x] = invert ? uint16_t(white - in[x]) : in[x];
+  }
+  FinishPrimaryPlane(store);
+  store.SetSixteenBit(true);
+  return RenderWorkingBuffer(store, image.Buffer());
+}
+
+int Read(AImage& image, const std::string& path, const FileFacts& facts) {
+  ImageDesc& desc = image.Buffer();
+  if (facts.bitsPerSample > 8) {
+    if (facts.samplesPerPixel == 3) return status::kColour16BitTiff;
+    if (int rc = ReadTiff16(image, path, facts)) return rc;
+  } else {
+    if (int rc = TiffRead(path, desc)) return rc;
+    // White is zero: the grey levels are shown the other way round.
+    if (facts.photometric == kWhiteIsZero && desc.BitsPerPixel() == 8) {
+      if (int rc = Negative(desc, desc)) return rc;
+    }
+  }
+  ApplyTiffResolution(image, path);
+  return status::kOk;
+}
+
+// The 16-bit samples of plane 0 as one 16-bit grey sample per pixel.
+int WriteTiff16(AImage& image, const std::string& path, const TiffWriteOptions& options) {
+  const ChannelPlane* plane = image.Channels().Plane(0);
+  if (plane == nullptr || !plane->Matrix().HasRows()) return status::kBadBuffer;
+  ImageBuffer samples;
+  if (int rc = samples.Allocate(plane->Width(), plane->Height(), 16)) return rc;
+  // The plane is the image's data: its samples are written even when the
+  // plane is not enabled for processing.
+  if (int rc = Copy16(plane->Matrix(), true, samples.desc())) return rc;
+  return TiffWrite(path, samples.desc(), options);
+}
+
+int Write(AImage& image, const std::string& path) {
+  TiffWriteOptions options;
+  const int dpi = WholeDpi(image.Dpi());
+  options.resolution = TiffResolution{double(dpi), double(dpi), kTiffUnitInch};
+  if (image.Channels().SixteenBit()) {
+    options.compression = kTiffNone;
+    return WriteTiff16(image, path, options);
+  }
+  options.compression = image.Buffer().BitsPerPixel() == 8 ? kTiffPackBits : kTiffNone;
+  return TiffWrite(path, image.Buffer(), options);
+}
+
+}  // namespace
+
+extern const FileFormatEntry kTiffFormat = {kTiff, "TIFF", ".tif", Facts,
+                                            Read,  Write,  false,  false};
+
+}  // namespace veska

@@ -1,0 +1,32 @@
+#include "image/pipeline.h"
+
+#include "image/image_process.h"
+#include "imagelib/status.h"
+
+namespace veska {
+
+PipelineResult RunPipeline(const PipelineRequest& request, const PipelineStepDone& after) {
+  auto done = [&](PipelineStep step, const AImage& image) {
+    return !after || after(step, image);
+  };
+  AImage input;
+  if (int rc = Load(input, request.input, request.load)) return {PipelineStep::kLoad, rc};
+  if (!done(PipelineStep::kLoad, input)) return {PipelineStep::kProcess, status::kCancelled};
+
+  if (request.luminance && input.Desc()->BitsPerPixel() == 24) {
+    if (int rc = input.Channels().SetLuminance(*request.luminance, request.process.progress))
+      return {PipelineStep::kProcess, rc};
+  }
+  SetCursorPairOnEveryPlane(input.Channels(), request.bigCursor, request.smallCursor);
+  ProcessRequest process = request.process;
+  process.channel = kAllChannels;
+  AImage output;
+  if (int rc = ProcessImage(output, input, process)) return {PipelineStep::kProcess, rc};
+  if (!done(PipelineStep::kProcess, output)) return {PipelineStep::kSave, status::kCancelled};
+
+  if (int rc = Save(output, request.output)) return {PipelineStep::kSave, rc};
+  done(PipelineStep::kSave, output);
+  return {PipelineStep::kSave, status::kOk};
+}
+
+}  // namespace veska
