@@ -1,6 +1,7 @@
-// Writes small valid files of every format into a folder, as the starting
-// corpus of the load and ASCII fuzzers.
+// Writes small valid files of every format into a folder (made if missing):
+// the fuzz targets' starting corpus and the inputs of their replay cases.
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "image/aimage.h"
@@ -10,9 +11,10 @@
 
 namespace {
 
-void Write(const std::string& folder, const std::string& name, int bits, bool sixteen) {
+// False when the file could not be written.
+bool Write(const std::string& folder, const std::string& name, int bits, bool sixteen) {
   veska::ImageDesc desc;
-  if (veska::Allocate(desc, 50, 52, bits) != 0) return;
+  if (veska::Allocate(desc, 50, 52, bits) != 0) return false;
   for (int y = 0; y < 52; ++y)
     for (int x = 0; x < 50; ++x)
       veska::SetPixelValue(desc, x, y, uint32_t(x * 5 + y) | uint32_t(x * y % 256) << 8);
@@ -26,8 +28,9 @@ void Write(const std::string& folder, const std::string& name, int bits, bool si
     image.Channels().SetDerived(false);
     image.Channels().SetSixteenBit(true);
   }
-  if (veska::Save(image, folder + "/" + name) != 0)
-    std::fprintf(stderr, "could not write %s\n", name.c_str());
+  if (veska::Save(image, folder + "/" + name) == 0) return true;
+  std::fprintf(stderr, "could not write %s\n", name.c_str());
+  return false;
 }
 
 }  // namespace
@@ -38,12 +41,15 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string folder = argv[1];
+  std::error_code ec;
+  std::filesystem::create_directories(folder, ec);
+  bool ok = true;
   for (int i = 0; i < veska::kFormatCount; ++i) {
     const std::string ext = veska::FileFormat(i).extension;
-    Write(folder, "grey" + ext, 8, false);
-    if (i != veska::kBif && i != veska::kPcx) Write(folder, "colour" + ext, 24, false);
+    ok = Write(folder, "grey" + ext, 8, false) && ok;
+    if (i != veska::kBif && i != veska::kPcx) ok = Write(folder, "colour" + ext, 24, false) && ok;
   }
-  Write(folder, "deep.tif", 8, true);
-  Write(folder, "deep.asc", 8, true);
-  return 0;
+  ok = Write(folder, "deep.tif", 8, true) && ok;
+  ok = Write(folder, "deep.asc", 8, true) && ok;
+  return ok ? 0 : 1;
 }
