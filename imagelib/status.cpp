@@ -87,6 +87,13 @@ class StderrReporter final : public ErrorReporter {
 };
 
 StderrReporter g_stderrReporter;
+
+// The last noted reason and the code it explains.
+struct FailureReason {
+  int code = 0;
+  std::string text;
+};
+thread_local FailureReason t_reason;
 ErrorReporter* g_reporter = &g_stderrReporter;
 
 }  // namespace
@@ -100,7 +107,7 @@ const char* StatusMessage(int code) {
 std::string FormatError(int code) {
   std::string text = "Error " + std::to_string(code) + ": ";
   const char* message = StatusMessage(code);
-  if (message == nullptr) return text;
+  if (message == nullptr) return t_reason.code == code && code != 0 ? text + t_reason.text : text;
   if (code == status::kBelowMinimumSize) {
     char buffer[128];
     std::snprintf(buffer, sizeof buffer, message, kMinimumImageSide, kMinimumImageSide);
@@ -108,6 +115,13 @@ std::string FormatError(int code) {
   }
   return text + message;
 }
+
+int NoteFailureReason(int code, const std::string& reason) {
+  t_reason = FailureReason{code, reason};
+  return code;
+}
+
+void ClearFailureReason() { t_reason = FailureReason{}; }
 
 ErrorReporter& ErrorReporter::Get() { return *g_reporter; }
 
@@ -119,7 +133,9 @@ ErrorReporter* ErrorReporter::Install(ErrorReporter* reporter) {
 
 void ErrorReporter::Report(int code) {
   if (code == status::kCancelled) return;
-  Show(FormatError(code));
+  const std::string text = FormatError(code);
+  ClearFailureReason();
+  Show(text);
 }
 
 }  // namespace veska
