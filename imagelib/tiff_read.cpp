@@ -40,8 +40,7 @@ bool IsGrey(const Fields& f) {
 }
 
 // One extra sample after the grey or RGB ones, declared as alpha (straight
-// or premultiplied).
-// Grey files keep it only with their samples interleaved.
+// or premultiplied); grey files only with their samples interleaved.
 void FindAlpha(TIFF* tif, Fields& f) {
   uint16_t planar = PLANARCONFIG_CONTIG;
   TIFFGetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &planar);
