@@ -1,6 +1,7 @@
-// Writes small valid files of every format into a folder, as the starting
-// corpus of the load and ASCII fuzzers.
+// Writes small valid files of every format into a folder (made if missing):
+// the fuzz targets' starting corpus and the inputs of their replay cases.
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -15,9 +16,10 @@
 
 namespace {
 
-void Write(const std::string& folder, const std::string& name, int bits, bool sixteen) {
+// False when the file could not be written.
+bool Write(const std::string& folder, const std::string& name, int bits, bool sixteen) {
   veska::ImageDesc desc;
-  if (veska::Allocate(desc, 50, 52, bits) != 0) return;
+  if (veska::Allocate(desc, 50, 52, bits) != 0) return false;
   for (int y = 0; y < 52; ++y)
     for (int x = 0; x < 50; ++x)
       veska::SetPixelValue(desc, x, y, uint32_t(x * 5 + y) | uint32_t(x * y % 256) << 8);
@@ -31,14 +33,16 @@ void Write(const std::string& folder, const std::string& name, int bits, bool si
     image.Channels().SetDerived(false);
     image.Channels().SetSixteenBit(true);
   }
-  if (veska::Save(image, folder + "/" + name) != 0)
-    std::fprintf(stderr, "could not write %s\n", name.c_str());
+  if (veska::Save(image, folder + "/" + name) == 0) return true;
+  std::fprintf(stderr, "could not write %s\n", name.c_str());
+  return false;
 }
 
 // PNG files of the kinds other programs write: alpha, palette, 2-bit grey.
-void WritePng(const std::string& path, int type, int depth) {
+// False when the file could not be created.
+bool WritePng(const std::string& path, int type, int depth) {
   FILE* f = std::fopen(path.c_str(), "wb");
-  if (f == nullptr) return;
+  if (f == nullptr) return false;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png_create_info_struct(png);
   png_init_io(png, f);
@@ -55,13 +59,13 @@ void WritePng(const std::string& path, int type, int depth) {
   }
   png_write_end(png, info);
   png_destroy_write_struct(&png, &info);
-  std::fclose(f);
+  return std::fclose(f) == 0;
 }
 
 // A CMYK JPEG (Adobe's inverted inks) that a camera's EXIF segment turns.
-void WriteCmykJpeg(const std::string& path) {
+bool WriteCmykJpeg(const std::string& path) {
   FILE* f = std::fopen(path.c_str(), "wb");
-  if (f == nullptr) return;
+  if (f == nullptr) return false;
   jpeg_compress_struct c;
   jpeg_error_mgr err;
   c.err = jpeg_std_error(&err);
@@ -84,7 +88,7 @@ void WriteCmykJpeg(const std::string& path) {
   }
   jpeg_finish_compress(&c);
   jpeg_destroy_compress(&c);
-  std::fclose(f);
+  return std::fclose(f) == 0;
 }
 
 }  // namespace
@@ -95,18 +99,21 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string folder = argv[1];
+  std::error_code ec;
+  std::filesystem::create_directories(folder, ec);
+  bool ok = true;
   for (int i = 0; i < veska::kFormatCount; ++i) {
     const std::string ext = veska::FileFormat(i).extension;
-    Write(folder, "grey" + ext, 8, false);
-    if (i != veska::kBif && i != veska::kPcx) Write(folder, "colour" + ext, 24, false);
+    ok = Write(folder, "grey" + ext, 8, false) && ok;
+    if (i != veska::kBif && i != veska::kPcx) ok = Write(folder, "colour" + ext, 24, false) && ok;
   }
-  Write(folder, "deep.tif", 8, true);
-  Write(folder, "deep.asc", 8, true);
-  Write(folder, "deep.png", 8, true);
-  WritePng(folder + "/rgba.png", PNG_COLOR_TYPE_RGBA, 8);
-  WritePng(folder + "/greyalpha16.png", PNG_COLOR_TYPE_GRAY_ALPHA, 16);
-  WritePng(folder + "/palette.png", PNG_COLOR_TYPE_PALETTE, 4);
-  WritePng(folder + "/grey2.png", PNG_COLOR_TYPE_GRAY, 2);
-  WriteCmykJpeg(folder + "/cmyk-turned.jpg");
-  return 0;
+  ok = Write(folder, "deep.tif", 8, true) && ok;
+  ok = Write(folder, "deep.asc", 8, true) && ok;
+  ok = Write(folder, "deep.png", 8, true) && ok;
+  ok = WritePng(folder + "/rgba.png", PNG_COLOR_TYPE_RGBA, 8) && ok;
+  ok = WritePng(folder + "/greyalpha16.png", PNG_COLOR_TYPE_GRAY_ALPHA, 16) && ok;
+  ok = WritePng(folder + "/palette.png", PNG_COLOR_TYPE_PALETTE, 4) && ok;
+  ok = WritePng(folder + "/grey2.png", PNG_COLOR_TYPE_GRAY, 2) && ok;
+  ok = WriteCmykJpeg(folder + "/cmyk-turned.jpg") && ok;
+  return ok ? 0 : 1;
 }

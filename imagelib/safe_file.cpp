@@ -16,6 +16,7 @@ namespace veska {
 namespace {
 
 thread_local long long g_writeLimit = -1;
+thread_local int (*g_sync)(int fd) = nullptr;
 
 // The process umask. /proc gives it without changing it; the fallback has to
 // set and restore it, which the mutex keeps from racing with itself.
@@ -110,6 +111,8 @@ struct SafeFileIo {
 
 void SafeFile::SetWriteLimitForTesting(long long bytes) { g_writeLimit = bytes; }
 
+void SafeFile::SetSyncForTesting(int (*sync)(int fd)) { g_sync = sync; }
+
 SafeFile::~SafeFile() { Abandon(); }
 
 int SafeFile::Open(const std::string& target) {
@@ -157,7 +160,9 @@ int SafeFile::Commit() {
   bool ok = std::fflush(stream_) == 0 && !std::ferror(stream_);
   ok = std::fclose(stream_) == 0 && ok;
   stream_ = nullptr;
-  ok = ok && fchmod(fd_, mode_) == 0 && fsync(fd_) == 0;
+  // The data must be on the disk before the rename makes it the target: after
+  // a crash the target is then either the old file or the whole new one.
+  ok = ok && fchmod(fd_, mode_) == 0 && (g_sync ? g_sync(fd_) : fsync(fd_)) == 0;
   ok = ::close(fd_) == 0 && ok;
   fd_ = -1;
   ok = ok && std::rename(temp_.c_str(), target_.c_str()) == 0;

@@ -48,6 +48,11 @@ class SafeFile {
   // lifts the limit. For tests of the failure paths.
   static void SetWriteLimitForTesting(long long bytes);
 
+  // Replaces the call that puts the temporary file's data on the disk (fsync)
+  // for every SafeFile on this thread; null restores it. For tests that watch
+  // when the data is synced, or make the sync fail.
+  static void SetSyncForTesting(int (*sync)(int fd));
+
  private:
   friend struct SafeFileIo;
 

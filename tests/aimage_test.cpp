@@ -180,7 +180,7 @@ TEST(AImageOps, ResizeRebuildsTheStoreAndResamplesSixteenBitPlanes) {
 TEST(AImageOps, MixWeightsClipAndKeepSixteenBits) {
   struct Case { uint32_t p, s; int w1, w2; uint32_t out; };
   for (Case c : {Case{200, 100, 50, 50, 150}, Case{200, 100, 100, 100, 255},
-                 Case{100, 200, 100, -40, 20}, Case{100, 200, 100, -100, 0}}) {
+                 Case{100, 200, 70, -40, 20}, Case{100, 200, 100, -100, 0}}) {
     for (int bpp : {8, 24}) {
       const uint32_t scale = bpp == 8 ? 1 : 0x010101;
       auto primary = Derived(4, 3, bpp, [&](int, int) { return c.p * scale; }, false);

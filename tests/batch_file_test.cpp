@@ -64,7 +64,9 @@ TEST(BatchFileTest, LineEndsAndLineCuts) {
 
 TEST(BatchFileTest, BlankLinesCommentsAndFormatErrors) {
   EXPECT_EQ(ReadAll("a,3,1,b\n\nc,3,1,d\n").size(), 1u);
-  EXPECT_EQ(ReadAll("a,3,1,b\r\n\r\nc,3,1,d\r\n").size(), 1u);
+  int status = 0;
+  EXPECT_EQ(ReadAll("a,3,1,b\r\n\r\nc,3,1,d\r\n", &status).size(), 1u);
+  EXPECT_EQ(status, kBatchEnd);
   EXPECT_EQ(ReadAll(";x\n;y,1,1,z\na,3,1,b\n;z\n").size(), 1u);
   // Only a first-column ";" makes a comment; spaces make an entry line.
   EXPECT_EQ(FormatErrorOf(" ;comment\n"), "Big Cursor Format Error,' ;comment'");
@@ -79,7 +81,6 @@ TEST(BatchFileTest, BlankLinesCommentsAndFormatErrors) {
   // After a format error the fields before the missing one are new, the rest old.
   CBatchFile batch;
   batch.OpenBytes("a,31,11,b\nc,7\n");
-  int status = 0;
   std::string message;
   ASSERT_TRUE(batch.ReadEntry(&status, &message));
   EXPECT_FALSE(batch.ReadEntry(&status, &message));

@@ -111,6 +111,10 @@ TEST(Ascii, ReadsSignedValuesAsSixteenBitSamples) {
   ASSERT_EQ(Save(image, saved), 0);
   const std::string written = ReadText(saved);
   EXPECT_EQ(written.substr(0, 13), "0\t1000\t2000\t3");
+  // Samples above 32767 are written as the sample minus 65536.
+  const std::string top = written.substr(0, written.find('\r'));
+  EXPECT_NE(top.find("\t32000\t-32536\t-31536\t"), std::string::npos);
+  EXPECT_EQ(top.substr(top.size() - 7), "\t-11536");
   EXPECT_EQ(written.find("\t\r\n"), std::string::npos);
   EXPECT_NE(written.back(), '\n');
   EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), 51);

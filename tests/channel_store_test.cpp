@@ -45,7 +45,10 @@ TEST(LuminanceMatrixMargins, NarrowImageReflectsOnceAndEmptyAreaIsSafe) {
   // the first pass; the right margin then sees that column once more.
   LuminanceMatrix m;
   ASSERT_TRUE(m.Allocate(1, 30));
-  ASSERT_EQ(m.colOffset, 24);
+  ASSERT_EQ(m.colOffset, 24);  // (30 - 1) / 2 + 10
+  LuminanceMatrix wide;
+  ASSERT_TRUE(wide.Allocate(30, 1));
+  EXPECT_EQ(wide.rowOffset, 24);
   for (int y = 0; y < 30; ++y) m.Set(24, m.rowOffset + y, uint16_t(5 + y));
   m.MirrorMargins();
   for (int c = 0; c < 50; ++c) {

@@ -80,6 +80,12 @@ TEST(BmpCodec, RoundTripsEveryWrittenDepthAndTheRectangle) {
   EXPECT_EQ(info.width, 20);
   EXPECT_EQ(info.height, 10);
   EXPECT_EQ(0, std::memcmp(part.d.Row(9), colour.d.Row(14) + 30, 60));
+  // A count byte holds at most 255: a run of 256 is coded as 255 and 1.
+  Image flat(256, 1, 8);
+  std::memset(flat.d.Row(0), 7, 256);
+  ASSERT_EQ(BmpWrite(dir.File("f.bmp"), flat.d, true), 0);
+  const Bytes file = test::ReadBytes(dir.File("f.bmp"));
+  EXPECT_EQ(Bytes(file.begin() + 54 + 1024, file.end()), (Bytes{255, 7, 1, 7, 0, 1}));
 }
 
 TEST(BmpCodec, ReadsOtherHeadersDepthsAndCodings) {
@@ -141,7 +147,13 @@ TEST(BmpCodec, BadFilesFailWithTheFormatsCode) {
   test::WriteBytes(bad, BmpFile(InfoHeader(4, 3, 8, 1), Bytes(1024, 0), {4, 1, 0, 0}));
   Image grey(4, 3, 8);
   EXPECT_EQ(BmpRead(bad, grey.d), status::kBadBmp);
+  // Run-length data cannot be stored top-down.
+  const Bytes rows = {4, 1, 0, 0, 4, 1, 0, 0, 4, 1, 0, 1};
+  test::WriteBytes(bad, BmpFile(InfoHeader(4, 3, 8, 1), Bytes(1024, 0), rows));
+  EXPECT_EQ(BmpRead(bad, grey.d), 0);
+  test::WriteBytes(bad, BmpFile(InfoHeader(4, -3, 8, 1), Bytes(1024, 0), rows));
   BmpInfo info;
+  EXPECT_EQ(BmpInformation(bad, info), status::kBadBmp);
   test::WriteBytes(bad, BmpFile(InfoHeader(4, 3, 7), {}, Bytes(64, 0)));
   EXPECT_EQ(BmpInformation(bad, info), status::kBitsPerPixel);
   test::WriteBytes(bad, Bytes{'P', 'K', 3, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});

@@ -31,6 +31,28 @@ int WriteText(const std::string& path, const std::string& text) {
   return f.Commit();
 }
 
+// Watches the sync of every SafeFile while it lives: the size of the file
+// synced and the target's contents at that moment; the sync returns `result`.
+struct SyncWatch {
+  static inline std::string target;
+  static inline std::vector<long long> sizes;
+  static inline std::vector<std::vector<uint8_t>> targets;
+  static inline int result = 0;
+  static int Sync(int fd) {
+    struct stat st {};
+    EXPECT_EQ(fstat(fd, &st), 0);
+    sizes.push_back(st.st_size);
+    targets.push_back(test::ReadBytes(target));
+    return result;
+  }
+  SyncWatch(const std::string& path, int rc) {
+    target = path, result = rc;
+    sizes.clear(), targets.clear();
+    SafeFile::SetSyncForTesting(Sync);
+  }
+  ~SyncWatch() { SafeFile::SetSyncForTesting(nullptr); }
+};
+
 // Removes any write limit a test set, whatever way it ends.
 struct WriteLimit {
   explicit WriteLimit(long long bytes) { SafeFile::SetWriteLimitForTesting(bytes); }
@@ -50,6 +72,25 @@ TEST(SafeFile, NewFilesGetUmaskModeAndOverwritesKeepTheirs) {
   EXPECT_EQ(ModeOf(path), mode_t(0604));
   EXPECT_EQ(test::ReadBytes(path), (std::vector<uint8_t>{'s', 'e', 'c', 'o', 'n', 'd'}));
   EXPECT_EQ(dir.Entries().size(), 1u);  // no temporary file left
+}
+
+// After a crash the target must be the old file or the whole new one: the
+// data is synced complete before the rename, and a failed sync fails the save.
+TEST(SafeFile, SyncsTheWholeFileBeforeItReplacesTheTarget) {
+  TempDir dir;
+  const std::string path = dir.File("a.txt");
+  ASSERT_EQ(WriteText(path, "old"), 0);
+  {
+    SyncWatch watch(path, 0);
+    ASSERT_EQ(WriteText(path, "new text"), 0);
+    EXPECT_EQ(watch.sizes, std::vector<long long>{8});
+    ASSERT_EQ(watch.targets.size(), 1u);
+    EXPECT_EQ(watch.targets[0], (std::vector<uint8_t>{'o', 'l', 'd'}));
+  }
+  SyncWatch failing(path, -1);
+  EXPECT_EQ(WriteText(path, "lost"), status::kDiskFull);
+  EXPECT_EQ(test::ReadBytes(path).size(), 8u);
+  EXPECT_EQ(dir.Entries().size(), 1u);
 }
 
 TEST(SafeFile, RefusesMissingFoldersDirectoriesAndProtectedFiles) {
@@ -76,8 +117,9 @@ TEST(SafeFile, WritingThroughALinkReplacesTheFileItNames) {
   EXPECT_EQ(test::ReadBytes(dir.File("real.txt")).size(), 4u);
 }
 
-// Every writer, failing part way through as on a full disk, reports -3 and
-// leaves the existing file byte for byte as it was, with no temporary file.
+// Every writer, failing part way through as on a full disk or at the sync,
+// reports -3 and leaves the existing file byte for byte as it was, with no
+// temporary file.
 TEST(SafeFile, FailedWritesOfEveryCodecLeaveTheTargetUntouched) {
   TempDir dir;
   test::Image grey(64, 40, 8), colour(64, 40, 24), deep(64, 40, 16);
@@ -107,6 +149,9 @@ TEST(SafeFile, FailedWritesOfEveryCodecLeaveTheTargetUntouched) {
       EXPECT_EQ(test::ReadBytes(path), original);
       EXPECT_EQ(dir.Entries().size(), 1u);
     }
+    SyncWatch failing(path, -1);
+    EXPECT_EQ(writers[i](path), status::kDiskFull);
+    EXPECT_EQ(test::ReadBytes(path), original);
   }
 }
 

@@ -119,6 +119,15 @@ TEST(ImageDescCopy, OverlapOfRectanglesWithTheSourcesTableAndGreyFlag) {
   ASSERT_EQ(Copy(indexed.d, grey.d), 0);
   EXPECT_EQ(grey.d.palette[3].red, 3);
   EXPECT_EQ(grey.d.imageType & kImageTypeGray, 0u);
+
+  // 1-bit pixels run from the high bit; a rectangle need not start on a byte.
+  Buffer bits, out;
+  ASSERT_EQ(Allocate(bits.d, 16, 1, 1), 0);
+  ASSERT_EQ(Allocate(out.d, 8, 1, 1), 0);
+  bits.d.Row(0)[0] = 0x0F, bits.d.Row(0)[1] = 0x80;  // pixels 4 to 8 set
+  SetRect(bits.d, 3, 0, 10, 0);
+  ASSERT_EQ(Copy(bits.d, out.d), 0);
+  EXPECT_EQ(out.d.Row(0)[0], 0x7C);  // pixels 3 to 10: 0 1 1 1 1 1 0 0
 }
 
 TEST(ImageDescPackedDib, RoundTripsTheProcessingRectangle) {

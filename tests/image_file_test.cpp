@@ -137,9 +137,11 @@ TEST(FileFormat, ResolutionFromEachUnit) {
   TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
   TIFFRewriteDirectory(tif);
   TIFFClose(tif);
-  const std::pair<const char*, double> expected[] = {{"a.jpg", 299.72}, {"a.tif", 299.72},
-                                                     {"b.tif", 72},     {"a.png", 300.02},
-                                                     {"b.png", 72},     {"c.tif", 72}};
+  SetResolution(d, 72);  // 2834 pixels per metre, 71.98 dots per inch: rounds to 72
+  ASSERT_EQ(BmpWrite(dir.File("a.bmp"), d), 0);
+  const std::pair<const char*, double> expected[] = {
+      {"a.jpg", 299.72}, {"a.tif", 299.72}, {"b.tif", 72}, {"a.png", 300.02},
+      {"b.png", 72},     {"c.tif", 72},     {"a.bmp", 72}};
   for (const auto& [name, dpi] : expected) {
     AImage back;
     ASSERT_EQ(Load(back, dir.File(name)), 0) << name;

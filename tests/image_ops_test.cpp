@@ -277,7 +277,8 @@ TEST(ImageOpsMix, AddSubtractAndChannelMasks) {
   Image a(2, 1, 24), b(2, 1, 24), out(2, 1, 24);
   a.Set(0, 0, 0xC8C8C8);  // 200
   b.Set(0, 0, 0x646464);  // 100
-  const int weights[][3] = {{50, 50, 150}, {100, 100, 255}, {100, -40, 160}};
+  // Subtracting ignores the primary weight: (200 x 100 - 100 x |w2|) / 100.
+  const int weights[][3] = {{50, 50, 150}, {100, 100, 255}, {70, -40, 160}, {-30, 60, 140}};
   for (const auto& w : weights) {
     ASSERT_EQ(MixPixels(a.d, b.d, out.d, w[0], w[1]), 0);
     EXPECT_EQ(out.At(0, 0), uint32_t(w[2]) * 0x010101u) << w[0] << "," << w[1];

@@ -79,10 +79,16 @@ TEST(OutputRange, PlaneRangeAndWindowAdjustment) {
   ChannelPlane plane;
   ASSERT_TRUE(plane.AllocateMatrix(8, 8));  // S = 28
   plane.SetFullRange(false);
-  plane.SetStatistics(3000, 100);
+  // Full range off: the plane's own range, scaled by 255 / 65535 (truncated)
+  // for 16-bit data; 257 x 255 / 65535 is exactly 1.
+  struct Case { uint16_t max, min; int lo, hi; };
   int lo, hi;
-  OutputRange(plane, lo, hi);
-  EXPECT_EQ(std::pair(lo, hi), std::pair(0, 11));
+  for (Case c : {Case{255, 3, 3, 255}, Case{256, 3, 0, 0}, Case{3000, 100, 0, 11},
+                 Case{65535, 257, 1, 255}}) {
+    plane.SetStatistics(c.max, c.min);
+    OutputRange(plane, lo, hi);
+    EXPECT_EQ(std::pair(lo, hi), std::pair(c.lo, c.hi)) << c.max;
+  }
 
   // Plane 0..173 with big 175, window values 50..119: the output keeps the
   // window's share of the range.

@@ -24,7 +24,7 @@ TEST(StoreMix, WeightsClipSubtractAndRescaleDepths) {
   struct Case { uint16_t a; bool aWide; uint16_t b; bool bWide; int wA, wB; uint16_t expected; };
   const Case cases[] = {
       {200, false, 100, false, 50, 50, 150},   {200, false, 100, false, 100, 100, 255},
-      {100, false, 200, false, 100, -40, 20},  {100, false, 200, false, 0, -100, 0},
+      {100, false, 200, false, 70, -40, 20},  {100, false, 200, false, 0, -100, 0},
       {100, false, 0, false, 0, 100, 0},       {40000, true, 30000, true, 100, 100, 65535},
       // An 8-bit secondary is scaled up into a 16-bit store: 51 counts as 13107.
       {1000, true, 51, false, 50, 50, 7053},
