@@ -181,4 +181,26 @@ bool CBatchFile::ValidateBatch(std::string* message) {
   return status == kBatchEnd;
 }
 
+std::string BatchFileProblem(const std::string& path) {
+  const std::string quoted = "Batch File '" + path + "'";
+  struct stat info;
+  if (stat(path.c_str(), &info) != 0) return quoted + " does not exist";
+  CBatchFile batch;
+  switch (batch.Open(path)) {
+    case FileOpenStatus::kOk:
+      break;
+    case FileOpenStatus::kNotFound:
+      return quoted + " does not exist";
+    case FileOpenStatus::kIsDirectory:
+      return quoted + " is a folder, not a batch file";
+    case FileOpenStatus::kNotReadable:
+      return quoted + " cannot be opened for reading";
+  }
+  std::string message;
+  const bool valid = batch.ValidateBatch(&message);
+  if (batch.ReadFailed()) return quoted + " could not be read";
+  if (!valid) return "'" + message + "'";
+  return {};
+}
+
 }  // namespace veska

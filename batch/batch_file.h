@@ -37,6 +37,13 @@ constexpr int32_t kBatchMaxCursor = 65535;
 // text when the pair passes. The command line checks its pairs the same way.
 std::string CursorPairProblem(int32_t big, int32_t small);
 
+// Pass 1 over the batch file at `path`: it exists, opens and reads, and every
+// entry passes ValidateBatch. An empty text when it does; otherwise the
+// message that refuses the file ("Batch File '%s' does not exist", or the
+// failing entry's message between single quotes). A folder or an unreadable
+// file is refused as such and never reads as an empty batch.
+std::string BatchFileProblem(const std::string& path);
+
 class CBatchFile {
  public:
   // Characters of one line; a longer physical line continues as a new line.

@@ -1,7 +1,6 @@
 // veska batch BATCHFILE: checks every entry of a batch file, then runs them
 // all (load, process with the Batch scanline count, save), printing the log
 // as it grows.
-#include <sys/stat.h>
 
 #include <cstdio>
 #include <memory>
@@ -41,24 +40,8 @@ int Refuse(const std::string& message) {
 // Pass 1: the batch file exists, reads, and every entry passes the checks.
 // kExitOk, or kExitUsage after saying why the file is refused.
 int CheckBatchFile(const std::string& path) {
-  struct stat info;
-  if (stat(path.c_str(), &info) != 0) return Refuse("Batch File '" + path + "' does not exist");
-  CBatchFile batch;
-  switch (batch.Open(path)) {
-    case FileOpenStatus::kOk:
-      break;
-    case FileOpenStatus::kNotFound:
-      return Refuse("Batch File '" + path + "' does not exist");
-    case FileOpenStatus::kIsDirectory:
-      return Refuse("Batch File '" + path + "' is a folder, not a batch file");
-    case FileOpenStatus::kNotReadable:
-      return Refuse("Batch File '" + path + "' cannot be opened for reading");
-  }
-  std::string message;
-  bool valid = batch.ValidateBatch(&message);
-  if (batch.ReadFailed()) return Refuse("Batch File '" + path + "' could not be read");
-  if (!valid) return Refuse("'" + message + "'");
-  return kExitOk;
+  const std::string problem = BatchFileProblem(path);
+  return problem.empty() ? kExitOk : Refuse(problem);
 }
 
 int RunBatchCommand(const Command& command, const Arguments& args) {

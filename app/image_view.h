@@ -1,0 +1,36 @@
+// The image window's view of its document: for now the image at its own
+// size in a scroll area, redrawn whenever the document's image changes.
+#pragma once
+
+#include <QImage>
+#include <QScrollArea>
+
+#include "imagelib/image_desc.h"
+
+class QLabel;
+
+namespace veska::app {
+
+class AVeskaDoc;
+
+// The pixels of `desc` (8-bit with colour table, or 24-bit) as a QImage.
+QImage ToQImage(const veska::ImageDesc& desc);
+
+class ImageView final : public QScrollArea {
+  Q_OBJECT
+ public:
+  explicit ImageView(AVeskaDoc& doc, QWidget* parent = nullptr);
+
+  AVeskaDoc& Document() const { return doc_; }
+  // Whether the user has selected a rectangle; zoom in percent.
+  bool HasSelection() const { return false; }
+  int ZoomPercent() const { return 100; }
+
+  void Refresh();
+
+ private:
+  AVeskaDoc& doc_;
+  QLabel* picture_;
+};
+
+}  // namespace veska::app
