@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 
 namespace veska {
 namespace {
@@ -88,12 +89,14 @@ class StderrReporter final : public ErrorReporter {
 
 StderrReporter g_stderrReporter;
 
-// The last noted reason and the code it explains.
+// The last noted reason and the code it explains. One for the process, not
+// per thread: the desktop loads on a worker thread and reports on its own.
 struct FailureReason {
   int code = 0;
   std::string text;
 };
-thread_local FailureReason t_reason;
+std::mutex g_reasonLock;
+FailureReason g_reason;
 ErrorReporter* g_reporter = &g_stderrReporter;
 
 }  // namespace
@@ -107,7 +110,10 @@ const char* StatusMessage(int code) {
 std::string FormatError(int code) {
   std::string text = "Error " + std::to_string(code) + ": ";
   const char* message = StatusMessage(code);
-  if (message == nullptr) return t_reason.code == code && code != 0 ? text + t_reason.text : text;
+  if (message == nullptr) {
+    std::lock_guard<std::mutex> lock(g_reasonLock);
+    return g_reason.code == code && code != 0 ? text + g_reason.text : text;
+  }
   if (code == status::kBelowMinimumSize) {
     char buffer[128];
     std::snprintf(buffer, sizeof buffer, message, kMinimumImageSide, kMinimumImageSide);
@@ -117,11 +123,15 @@ std::string FormatError(int code) {
 }
 
 int NoteFailureReason(int code, const std::string& reason) {
-  t_reason = FailureReason{code, reason};
+  std::lock_guard<std::mutex> lock(g_reasonLock);
+  g_reason = FailureReason{code, reason};
   return code;
 }
 
-void ClearFailureReason() { t_reason = FailureReason{}; }
+void ClearFailureReason() {
+  std::lock_guard<std::mutex> lock(g_reasonLock);
+  g_reason = FailureReason{};
+}
 
 ErrorReporter& ErrorReporter::Get() { return *g_reporter; }
 

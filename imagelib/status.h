@@ -58,8 +58,10 @@ const char* StatusMessage(int code);
 std::string FormatError(int code);
 
 // A decoder's own words for why it failed with `code` ("not a PNG file"),
-// kept for this thread until the next note or ClearFailureReason. Only codes
-// without a message of their own show it; the others keep their exact text.
+// kept for the process (a load on a worker thread is reported on another)
+// until the next note, ClearFailureReason, a Load or Save, or a report. Only
+// codes without a message of their own show it; the others keep their exact
+// text.
 // Returns `code`, so a failure can be noted where it is returned.
 int NoteFailureReason(int code, const std::string& reason);
 void ClearFailureReason();
