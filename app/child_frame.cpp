@@ -4,32 +4,32 @@
 
 #include "app/application.h"
 #include "app/document.h"
-#include "app/image_view.h"
+#include "app/veska_view.h"
 
 namespace veska::app {
 
-ChildFrame::ChildFrame(Application& app, AVeskaDoc& doc, QWidget* parent)
+CChildFrame::CChildFrame(Application& app, AVeskaDoc& doc, QWidget* parent)
     : QMdiSubWindow(parent), app_(app), doc_(doc) {
   setAttribute(Qt::WA_DeleteOnClose);
-  view_ = new ImageView(doc_);
+  view_ = new CVeskaView(doc_);
   setWidget(view_);
   UpdateCaption();
-  connect(&doc_, &AVeskaDoc::titleChanged, this, &ChildFrame::UpdateCaption);
-  connect(&doc_, &AVeskaDoc::modifiedChanged, this, &ChildFrame::setWindowModified);
+  connect(&doc_, &AVeskaDoc::titleChanged, this, &CChildFrame::UpdateCaption);
+  connect(&doc_, &AVeskaDoc::modifiedChanged, this, &CChildFrame::setWindowModified);
   setWindowModified(doc_.IsModified());
 }
 
-void ChildFrame::UpdateCaption() {
+void CChildFrame::UpdateCaption() {
   setWindowTitle(doc_.Title() + "[*]");
   setAccessibleName(doc_.Title());
 }
 
-void ChildFrame::CloseQuietly() {
+void CChildFrame::CloseQuietly() {
   quiet_ = true;
   close();
 }
 
-void ChildFrame::closeEvent(QCloseEvent* event) {
+void CChildFrame::closeEvent(QCloseEvent* event) {
   if (quiet_) {
     QMdiSubWindow::closeEvent(event);
     return;

@@ -10,15 +10,15 @@ namespace veska::app {
 
 class AVeskaDoc;
 class Application;
-class ImageView;
+class CVeskaView;
 
-class ChildFrame final : public QMdiSubWindow {
+class CChildFrame final : public QMdiSubWindow {
   Q_OBJECT
  public:
-  ChildFrame(Application& app, AVeskaDoc& doc, QWidget* parent = nullptr);
+  CChildFrame(Application& app, AVeskaDoc& doc, QWidget* parent = nullptr);
 
   AVeskaDoc& Document() const { return doc_; }
-  ImageView* View() const { return view_; }
+  CVeskaView* View() const { return view_; }
 
   // Closes without the close prompt (the document is going away).
   void CloseQuietly();
@@ -31,7 +31,7 @@ class ChildFrame final : public QMdiSubWindow {
 
   Application& app_;
   AVeskaDoc& doc_;
-  ImageView* view_;
+  CVeskaView* view_;
   bool quiet_ = false;
 };
 

@@ -4,13 +4,13 @@
 #include <cstdlib>
 #include <iterator>
 
-#include "app/main_window.h"
+#include "app/main_frame.h"
 
 namespace veska::app {
 namespace {
 
 using S = CommandState;
-using M = MainWindow;
+using M = CMainFrame;
 
 bool Always(const S&) { return true; }
 bool Never(const S&) { return false; }

@@ -9,7 +9,7 @@
 
 namespace veska::app {
 
-class MainWindow;
+class CMainFrame;
 
 // Command ids (the numbers are the resource ids the commands have always had).
 enum class CommandId : int {
@@ -53,7 +53,7 @@ struct Command {
   const char* prompt;
   const char* icon;  // resource path, or nullptr
   bool (*enabled)(const CommandState&);
-  void (MainWindow::*handler)();  // nullptr: the command does nothing
+  void (CMainFrame::*handler)();  // nullptr: the command does nothing
   bool checkable = false;
 };
 

@@ -10,7 +10,7 @@
 
 #include "app/application.h"
 #include "app/error_reporter.h"
-#include "app/main_window.h"
+#include "app/main_frame.h"
 #include "app/resources.h"
 #include "dialogs/splash_window.h"
 
@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
   veska::app::MessageBoxReporter reporter;
   QSettings settings;
   veska::app::Application app(settings);
-  veska::app::MainWindow window(app);
+  veska::app::CMainFrame window(app);
   // Without a window manager (a bare X server) maximising does nothing, so
   // the window starts at the screen's size either way.
   if (QScreen* screen = QApplication::primaryScreen()) window.resize(screen->availableSize());

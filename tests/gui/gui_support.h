@@ -22,7 +22,7 @@
 #include "app/application.h"
 #include "app/document.h"
 #include "app/error_reporter.h"
-#include "app/main_window.h"
+#include "app/main_frame.h"
 #include "app/prompter.h"
 #include "dialogs/splash_window.h"
 
@@ -138,7 +138,7 @@ class GuiTest : public ::testing::Test {
     app::UiPrompter::Install(&prompter_);
     settings_ = std::make_unique<QSettings>(dir_.filePath("settings.ini"), QSettings::IniFormat);
     app_ = std::make_unique<app::Application>(*settings_);
-    window_ = std::make_unique<app::MainWindow>(*app_);
+    window_ = std::make_unique<app::CMainFrame>(*app_);
     window_->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
   }
@@ -167,7 +167,7 @@ class GuiTest : public ::testing::Test {
   app::MessageBoxReporter reporter_;
   std::unique_ptr<QSettings> settings_;
   std::unique_ptr<app::Application> app_;
-  std::unique_ptr<app::MainWindow> window_;
+  std::unique_ptr<app::CMainFrame> window_;
 };
 
 // Writes a small test image through the project's own writers.

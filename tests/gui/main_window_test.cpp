@@ -16,7 +16,7 @@ namespace {
 
 using app::CommandId;
 
-QStringList MenuTitles(app::MainWindow& window) {
+QStringList MenuTitles(app::CMainFrame& window) {
   QStringList titles;
   for (QAction* action : window.menuBar()->actions()) titles << action->text();
   return titles;
@@ -181,7 +181,7 @@ TEST_F(MainWindowTest, SplashEatsTheFirstPress) {
   for (bool mouse : {false, true}) {
     window_.reset();
     dialogs::SplashWindow::Enable(true);
-    window_ = std::make_unique<app::MainWindow>(*app_);
+    window_ = std::make_unique<app::CMainFrame>(*app_);
     PressCounter counter;
     window_->installEventFilter(&counter);
     window_->show();

@@ -24,9 +24,9 @@ namespace veska::app {
 
 class AVeskaDoc;
 class Application;
-class ChildFrame;
+class CChildFrame;
 
-class MainWindow final : public QMainWindow {
+class CMainFrame final : public QMainWindow {
   Q_OBJECT
  public:
   // The widths of the status bar's image panes, after the message pane.
@@ -35,15 +35,15 @@ class MainWindow final : public QMainWindow {
                                                 "Big:",   "Width:", "Height:", "Zoom%:"};
   static constexpr char kIdleText[] = "Ready";
 
-  explicit MainWindow(Application& app, QWidget* parent = nullptr);
-  ~MainWindow() override;
+  explicit CMainFrame(Application& app, QWidget* parent = nullptr);
+  ~CMainFrame() override;
 
   Application& App() { return app_; }
   QAction* Action(CommandId id) const;
   QMdiArea* MdiArea() const { return mdi_; }
   // The active document, or nullptr.
   AVeskaDoc* ActiveDocument() const;
-  ChildFrame* FrameOf(const AVeskaDoc* doc) const;
+  CChildFrame* FrameOf(const AVeskaDoc* doc) const;
   // The recent-file entries of the File menu (hidden when unused).
   const std::vector<QAction*>& RecentActions() const { return recentActions_; }
   // Status bar panes: 0 is the message pane, 1..8 the image panes.
@@ -106,7 +106,7 @@ class MainWindow final : public QMainWindow {
   QAction* recentPlaceholder_ = nullptr;
   std::vector<QAction*> recentActions_;
   std::vector<QLabel*> panes_;
-  std::map<const AVeskaDoc*, ChildFrame*> frames_;
+  std::map<const AVeskaDoc*, CChildFrame*> frames_;
   QPrinter printer_;
   bool shownOnce_ = false;
 };

@@ -1,4 +1,4 @@
-#include "app/main_window.h"
+#include "app/main_frame.h"
 
 #include <QAction>
 #include <QApplication>
@@ -20,7 +20,7 @@
 #include "app/batch_command.h"
 #include "app/child_frame.h"
 #include "app/document.h"
-#include "app/image_view.h"
+#include "app/veska_view.h"
 #include "app/prompter.h"
 #include "app/resources.h"
 #include "dialogs/options_dialog.h"
@@ -40,7 +40,7 @@ QList<QKeySequence> Shortcuts(const char* keys) {
 
 }  // namespace
 
-MainWindow::MainWindow(Application& app, QWidget* parent)
+CMainFrame::CMainFrame(Application& app, QWidget* parent)
     : QMainWindow(parent), app_(app), mdi_(new QMdiArea) {
   LoadResources();
   setWindowTitle(kAppTitle);
@@ -58,23 +58,23 @@ MainWindow::MainWindow(Application& app, QWidget* parent)
   UpdateRecentFiles();
 
   connect(mdi_, &QMdiArea::subWindowActivated, this, [this] { UpdateCommands(); });
-  connect(&app_, &Application::documentAdded, this, &MainWindow::AddFrame);
-  connect(&app_, &Application::documentClosing, this, &MainWindow::RemoveFrame);
-  connect(&app_, &Application::activateRequested, this, &MainWindow::Activate);
-  connect(&app_, &Application::recentFilesChanged, this, &MainWindow::UpdateRecentFiles);
+  connect(&app_, &Application::documentAdded, this, &CMainFrame::AddFrame);
+  connect(&app_, &Application::documentClosing, this, &CMainFrame::RemoveFrame);
+  connect(&app_, &Application::activateRequested, this, &CMainFrame::Activate);
+  connect(&app_, &Application::recentFilesChanged, this, &CMainFrame::UpdateRecentFiles);
   if (QClipboard* clipboard = QApplication::clipboard())
     connect(clipboard, &QClipboard::dataChanged, this, [this] { UpdateCommands(); });
   UpdateCommands();
 }
 
-void MainWindow::showEvent(QShowEvent* event) {
+void CMainFrame::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (shownOnce_) return;
   shownOnce_ = true;
   dialogs::SplashWindow::ShowOver(this);
 }
 
-MainWindow::~MainWindow() {
+CMainFrame::~CMainFrame() {
   // Nothing may reach this window's members while its widgets go.
   mdi_->disconnect(this);
   app_.disconnect(this);
@@ -86,7 +86,7 @@ MainWindow::~MainWindow() {
   }
 }
 
-void MainWindow::MakeActions() {
+void CMainFrame::MakeActions() {
   for (const Command& command : Commands()) {
     auto* action = new QAction(QString(command.text), this);
     const QString prompt = command.prompt;
@@ -126,15 +126,15 @@ void MainWindow::MakeActions() {
   }
 }
 
-QAction* MainWindow::Action(CommandId id) const { return actions_.at(id); }
+QAction* CMainFrame::Action(CommandId id) const { return actions_.at(id); }
 
-void MainWindow::MakeMenus(std::span<const MenuItem> items, std::vector<QMenu*>& menus) {
+void CMainFrame::MakeMenus(std::span<const MenuItem> items, std::vector<QMenu*>& menus) {
   std::vector<QMenu*> stack;
   for (const MenuItem& item : items) {
     switch (item.kind) {
       case MenuItemKind::kMenu:
         menus.push_back(new QMenu(item.text, this));
-        connect(menus.back(), &QMenu::aboutToShow, this, &MainWindow::UpdateCommands);
+        connect(menus.back(), &QMenu::aboutToShow, this, &CMainFrame::UpdateCommands);
         stack = {menus.back()};
         break;
       case MenuItemKind::kSubmenu:
@@ -157,14 +157,14 @@ void MainWindow::MakeMenus(std::span<const MenuItem> items, std::vector<QMenu*>&
   }
 }
 
-void MainWindow::ShowMenuSet(const std::vector<QMenu*>& menus) {
+void CMainFrame::ShowMenuSet(const std::vector<QMenu*>& menus) {
   if (shownMenus_ == &menus) return;
   shownMenus_ = &menus;
   menuBar()->clear();
   for (QMenu* menu : menus) menuBar()->addMenu(menu);
 }
 
-void MainWindow::MakeToolBar() {
+void CMainFrame::MakeToolBar() {
   toolBar_ = addToolBar("Toolbar");
   toolBar_->setObjectName("Toolbar");
   toolBar_->setAccessibleName("Toolbar");
@@ -180,7 +180,7 @@ void MainWindow::MakeToolBar() {
           &QAction::setChecked);
 }
 
-void MainWindow::MakeStatusBar() {
+void CMainFrame::MakeStatusBar() {
   auto* message = new QLabel(kIdleText);
   message->setAccessibleName("Message");
   statusBar()->addWidget(message, 1);
@@ -196,11 +196,11 @@ void MainWindow::MakeStatusBar() {
   }
 }
 
-void MainWindow::SetMessage(const QString& text) {
+void CMainFrame::SetMessage(const QString& text) {
   panes_[0]->setText(text.isEmpty() ? QString(kIdleText) : text);
 }
 
-bool MainWindow::event(QEvent* event) {
+bool CMainFrame::event(QEvent* event) {
   if (event->type() == QEvent::StatusTip) {
     SetMessage(static_cast<QStatusTipEvent*>(event)->tip());
     return true;
@@ -208,7 +208,7 @@ bool MainWindow::event(QEvent* event) {
   return QMainWindow::event(event);
 }
 
-void MainWindow::UpdateRecentFiles() {
+void CMainFrame::UpdateRecentFiles() {
   const QStringList& paths = app_.Recent().Paths();
   recentPlaceholder_->setVisible(paths.isEmpty());
   for (size_t i = 0; i < recentActions_.size(); ++i) {
@@ -219,17 +219,17 @@ void MainWindow::UpdateRecentFiles() {
   }
 }
 
-AVeskaDoc* MainWindow::ActiveDocument() const {
-  auto* frame = qobject_cast<ChildFrame*>(mdi_->currentSubWindow());
+AVeskaDoc* CMainFrame::ActiveDocument() const {
+  auto* frame = qobject_cast<CChildFrame*>(mdi_->currentSubWindow());
   return frame != nullptr ? &frame->Document() : nullptr;
 }
 
-ChildFrame* MainWindow::FrameOf(const AVeskaDoc* doc) const {
+CChildFrame* CMainFrame::FrameOf(const AVeskaDoc* doc) const {
   auto it = frames_.find(doc);
   return it != frames_.end() ? it->second : nullptr;
 }
 
-CommandState MainWindow::State() const {
+CommandState CMainFrame::State() const {
   CommandState state;
   state.childExists = !frames_.empty();
   const std::vector<AVeskaDoc*>& documents = app_.Documents();
@@ -244,25 +244,25 @@ CommandState MainWindow::State() const {
   state.hasPixels = doc->Image().Desc() != nullptr;
   state.grayscale = doc->Image().IsGray() != 0;
   state.multiChannel = doc->Channels().MultiChannel();
-  if (ChildFrame* frame = FrameOf(doc)) {
+  if (CChildFrame* frame = FrameOf(doc)) {
     state.hasSelection = frame->View()->HasSelection();
     state.zoomIs100 = frame->View()->ZoomPercent() == 100;
   }
   return state;
 }
 
-void MainWindow::UpdateCommands() {
+void CMainFrame::UpdateCommands() {
   const CommandState state = State();
   for (const Command& command : Commands()) Action(command.id)->setEnabled(command.enabled(state));
   ShowMenuSet(state.childExists ? documentMenus_ : emptyMenus_);
 }
 
-void MainWindow::AddFrame(AVeskaDoc* doc) {
-  auto* frame = new ChildFrame(app_, *doc);
+void CMainFrame::AddFrame(AVeskaDoc* doc) {
+  auto* frame = new CChildFrame(app_, *doc);
   frame->setWindowIcon(windowIcon());  // one icon shared by every window
   frames_[doc] = frame;
-  connect(doc, &AVeskaDoc::modifiedChanged, this, &MainWindow::UpdateCommands);
-  connect(doc, &AVeskaDoc::updateViews, this, &MainWindow::UpdateCommands);
+  connect(doc, &AVeskaDoc::modifiedChanged, this, &CMainFrame::UpdateCommands);
+  connect(doc, &AVeskaDoc::updateViews, this, &CMainFrame::UpdateCommands);
   mdi_->addSubWindow(frame);
   frame->resize(520, 400);
   frame->show();
@@ -270,8 +270,8 @@ void MainWindow::AddFrame(AVeskaDoc* doc) {
   UpdateCommands();
 }
 
-void MainWindow::RemoveFrame(AVeskaDoc* doc) {
-  ChildFrame* frame = FrameOf(doc);
+void CMainFrame::RemoveFrame(AVeskaDoc* doc) {
+  CChildFrame* frame = FrameOf(doc);
   if (frame == nullptr) return;
   frames_.erase(doc);
   doc->disconnect(this);
@@ -279,12 +279,12 @@ void MainWindow::RemoveFrame(AVeskaDoc* doc) {
   UpdateCommands();
 }
 
-void MainWindow::Activate(AVeskaDoc* doc) {
-  if (ChildFrame* frame = FrameOf(doc)) mdi_->setActiveSubWindow(frame);
+void CMainFrame::Activate(AVeskaDoc* doc) {
+  if (CChildFrame* frame = FrameOf(doc)) mdi_->setActiveSubWindow(frame);
   UpdateCommands();
 }
 
-void MainWindow::closeEvent(QCloseEvent* event) {
+void CMainFrame::closeEvent(QCloseEvent* event) {
   if (!app_.SaveAllModified()) {
     event->ignore();
     return;
@@ -294,72 +294,72 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
-void MainWindow::OnNew() { app_.NewDocument(); }
+void CMainFrame::OnNew() { app_.NewDocument(); }
 
-void MainWindow::OnOpen() { app_.FileOpen(); }
+void CMainFrame::OnOpen() { app_.FileOpen(); }
 
-void MainWindow::OnBatch() { RunBatchCommand(app_, this); }
+void CMainFrame::OnBatch() { RunBatchCommand(app_, this); }
 
-void MainWindow::OnClose() {
+void CMainFrame::OnClose() {
   if (QMdiSubWindow* frame = mdi_->currentSubWindow()) frame->close();
 }
 
-void MainWindow::OnSave() {
+void CMainFrame::OnSave() {
   if (AVeskaDoc* doc = ActiveDocument()) app_.FileSave(*doc);
 }
 
-void MainWindow::OnSaveAs() {
+void CMainFrame::OnSaveAs() {
   if (AVeskaDoc* doc = ActiveDocument()) app_.SaveAs(*doc);
 }
 
-void MainWindow::OnPrintSetup() {
+void CMainFrame::OnPrintSetup() {
   QPageSetupDialog dialog(&printer_, this);
   UiPrompter::Get().Run(dialog);
 }
 
-void MainWindow::OnExit() { close(); }
+void CMainFrame::OnExit() { close(); }
 
-void MainWindow::OnToggleToolBar() {
+void CMainFrame::OnToggleToolBar() {
   toolBar_->setVisible(Action(CommandId::kToolbar)->isChecked());
 }
 
-void MainWindow::OnToggleStatusBar() {
+void CMainFrame::OnToggleStatusBar() {
   statusBar()->setVisible(Action(CommandId::kStatusBar)->isChecked());
 }
 
-void MainWindow::OnRotate90() {
+void CMainFrame::OnRotate90() {
   if (AVeskaDoc* doc = ActiveDocument()) doc->Rotate(90);
 }
 
-void MainWindow::OnRotate180() {
+void CMainFrame::OnRotate180() {
   if (AVeskaDoc* doc = ActiveDocument()) doc->Rotate(180);
 }
 
-void MainWindow::OnRotate270() {
+void CMainFrame::OnRotate270() {
   if (AVeskaDoc* doc = ActiveDocument()) doc->Rotate(270);
 }
 
-void MainWindow::OnFlipUpDown() {
+void CMainFrame::OnFlipUpDown() {
   if (AVeskaDoc* doc = ActiveDocument()) doc->Flip(FlipDirection::kUpDown);
 }
 
-void MainWindow::OnFlipLeftRight() {
+void CMainFrame::OnFlipLeftRight() {
   if (AVeskaDoc* doc = ActiveDocument()) doc->Flip(FlipDirection::kLeftRight);
 }
 
-void MainWindow::OnOptions() {
+void CMainFrame::OnOptions() {
   dialogs::OptionsDialog dialog(app_.Counts(), this);
   UiPrompter::Get().Run(dialog);
 }
 
-void MainWindow::OnCascade() { mdi_->cascadeSubWindows(); }
+void CMainFrame::OnCascade() { mdi_->cascadeSubWindows(); }
 
-void MainWindow::OnTileHorizontally() { Tile(Qt::Vertical); }
+void CMainFrame::OnTileHorizontally() { Tile(Qt::Vertical); }
 
-void MainWindow::OnTileVertically() { Tile(Qt::Horizontal); }
+void CMainFrame::OnTileVertically() { Tile(Qt::Horizontal); }
 
 // Tiles the open windows one above the other (Qt::Vertical) or side by side.
-void MainWindow::Tile(Qt::Orientation orientation) {
+void CMainFrame::Tile(Qt::Orientation orientation) {
   QList<QMdiSubWindow*> windows;
   for (QMdiSubWindow* window : mdi_->subWindowList())
     if (!window->isMinimized()) windows << window;
@@ -378,7 +378,7 @@ void MainWindow::Tile(Qt::Orientation orientation) {
   }
 }
 
-void MainWindow::OnArrangeIcons() {
+void CMainFrame::OnArrangeIcons() {
   const QRect area = mdi_->viewport()->rect();
   int x = 0;
   for (QMdiSubWindow* window : mdi_->subWindowList()) {
@@ -388,15 +388,15 @@ void MainWindow::OnArrangeIcons() {
   }
 }
 
-void MainWindow::OnCloseAll() { app_.CloseAll(); }
+void CMainFrame::OnCloseAll() { app_.CloseAll(); }
 
-void MainWindow::OnWindowInfo() {
+void CMainFrame::OnWindowInfo() {
   dialogs::WindowInfoDialog dialog(app_.Documents(), [this](AVeskaDoc* doc) { Activate(doc); },
                                    this);
   UiPrompter::Get().Run(dialog);
 }
 
-void MainWindow::OnAbout() {
+void CMainFrame::OnAbout() {
   dialogs::AboutDialog dialog(this);
   UiPrompter::Get().Run(dialog);
 }

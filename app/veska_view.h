@@ -16,10 +16,10 @@ class AVeskaDoc;
 // The pixels of `desc` (8-bit with colour table, or 24-bit) as a QImage.
 QImage ToQImage(const veska::ImageDesc& desc);
 
-class ImageView final : public QScrollArea {
+class CVeskaView final : public QScrollArea {
   Q_OBJECT
  public:
-  explicit ImageView(AVeskaDoc& doc, QWidget* parent = nullptr);
+  explicit CVeskaView(AVeskaDoc& doc, QWidget* parent = nullptr);
 
   AVeskaDoc& Document() const { return doc_; }
   // Whether the user has selected a rectangle; zoom in percent.

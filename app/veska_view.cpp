@@ -1,4 +1,4 @@
-#include "app/image_view.h"
+#include "app/veska_view.h"
 
 #include <QLabel>
 #include <QPixmap>
@@ -32,17 +32,17 @@ QImage ToQImage(const veska::ImageDesc& desc) {
   return image;
 }
 
-ImageView::ImageView(AVeskaDoc& doc, QWidget* parent) : QScrollArea(parent), doc_(doc) {
+CVeskaView::CVeskaView(AVeskaDoc& doc, QWidget* parent) : QScrollArea(parent), doc_(doc) {
   setAccessibleName("Image");
   picture_ = new QLabel;
   picture_->setAccessibleName("Image");
   setWidget(picture_);
   setBackgroundRole(QPalette::Dark);
-  connect(&doc_, &AVeskaDoc::updateViews, this, &ImageView::Refresh);
+  connect(&doc_, &AVeskaDoc::updateViews, this, &CVeskaView::Refresh);
   Refresh();
 }
 
-void ImageView::Refresh() {
+void CVeskaView::Refresh() {
   const veska::ImageDesc* desc = doc_.Image().Desc();
   picture_->setPixmap(desc != nullptr ? QPixmap::fromImage(ToQImage(*desc)) : QPixmap());
   picture_->adjustSize();
