@@ -20,16 +20,19 @@ namespace veska::app {
 
 class AVeskaDoc;
 
-// The file filters of the program's file dialogs.
+// The file filters of the program's file dialogs. JPEG and TIFF list their
+// longer extensions too (.jpeg, .jpe, .tiff), which load and save alike.
 inline constexpr char kSaveAsFilter[] =
-    "JPEG Image Files (*.jpg)|*.jpg|TIFF Image Files (*.tif)|*.tif|PNG Image Files (*.png)|*.png|"
+    "JPEG Image Files (*.jpg *.jpeg *.jpe)|*.jpg;*.jpeg;*.jpe|"
+    "TIFF Image Files (*.tif *.tiff)|*.tif;*.tiff|PNG Image Files (*.png)|*.png|"
     "BMP Image Files (*.bmp)|*.bmp|BIF Raw Image Files (*.bif)|*.bif|PCX Image Files (*.pcx)|"
     "*.pcx|ASCII Files (*.asc)|*.asc||";
 inline constexpr char kOpenFilter[] =
-    "All Image Files|*.bif;*.bmp;*.jpg;*.pcx;*.png;*.tif;*.asc|BIF Raw Image Files (*.bif)|*.bif|"
-    "BMP Image Files (*.bmp)|*.bmp|JPEG Image Files (*.jpg)|*.jpg|PCX Image Files (*.pcx)|*.pcx|"
-    "PNG Image Files (*.png)|*.png|TIFF Image Files (*.tif)|*.tif|ASCII Files (*.asc)|*.asc|"
-    "All Files (*.*)|*.*||";
+    "All Image Files|*.bif;*.bmp;*.jpg;*.jpeg;*.jpe;*.pcx;*.png;*.tif;*.tiff;*.asc|"
+    "BIF Raw Image Files (*.bif)|*.bif|BMP Image Files (*.bmp)|*.bmp|"
+    "JPEG Image Files (*.jpg *.jpeg *.jpe)|*.jpg;*.jpeg;*.jpe|PCX Image Files (*.pcx)|*.pcx|"
+    "PNG Image Files (*.png)|*.png|TIFF Image Files (*.tif *.tiff)|*.tif;*.tiff|"
+    "ASCII Files (*.asc)|*.asc|All Files (*.*)|*.*||";
 inline constexpr char kBatchFilter[] =
     "Batch Files (*.btc)|*.btc|Batch Text Files (*.txt)|*.txt|All Files (*.*)|*.*||";
 // File Save of a document without a path.

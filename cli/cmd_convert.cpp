@@ -24,7 +24,9 @@ extern const Command kConvertCommand = {
     "INPUT OUTPUT",
     2,
     "Load an image and save it in the format of OUTPUT's extension",
-    "Formats by extension: .jpg .tif .png .bmp .pcx .bif .asc (upper case allowed).\n",
+    "Formats by extension: .jpg (.jpeg .jpe) .tif (.tiff) .png .bmp .pcx .bif .asc\n"
+    "(upper case allowed). Transparency is flattened onto white; a 16-bit grey image\n"
+    "saves as 16-bit to .tif and .png.\n",
     kOptions,
     RunConvert,
 };

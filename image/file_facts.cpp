@@ -18,9 +18,7 @@ int CheckLoadLimits(const FileFacts& f) {
     return status::kBelowMinimumSize;
   if (f.bitsPerPixel != 8 && f.bitsPerPixel != 24) return status::kBitsPerPixel;
   if (f.samplesPerPixel != 1 && f.samplesPerPixel != 3) return status::kSamplesPerPixel;
-  const bool bitsOk = f.bitsPerPixel == 24 ? f.bitsPerSample > 3
-                                           : f.bitsPerSample >= 4 && f.bitsPerSample <= 16;
-  if (!bitsOk) return status::kBitsPerSample;
+  if (f.bitsPerSample < 4 || f.bitsPerSample > 16) return status::kBitsPerSample;
   if (f.width == 0 || f.height == 0) return status::kZeroSize;
   // The largest image whose channel planes the engine can hold.
   if (f.width > kMaxMatrixImageSide || f.height > kMaxMatrixImageSide) return status::kMaxSize;

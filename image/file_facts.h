@@ -21,21 +21,27 @@ struct FileFacts : ImageFileInfo {
   // horizontal density.
   int densityUnit = 0;
   int xDensity = 0;
+  // JPEG: the EXIF orientation (1 upright); width and height are those of
+  // the upright image.
+  int orientation = 1;
   // A palette TIFF, or a BMP of fewer than 16 bits that lists its colours.
   bool fromIndexed = false;
+  // The file has an alpha sample beside its grey or colour ones; the samples
+  // per pixel count only the latter, and the read flattens it onto white.
+  bool alpha = false;
 };
 
 // Asks the format's reader for the facts: the codec's information call, the
 // BIF size of the load options (kCancelled when they hold none) or the ASCII
-// information pass. kBitsPerPixel for a palette PNG; any failure of the call
-// is returned as it is.
+// information pass. Any failure of the call is returned as it is.
 int ReadFileFacts(const std::string& path, int formatIndex, const LoadOptions& options,
                   FileFacts& facts);
 
 // The load limits, tested in this order: width or height below 50
 // (kBelowMinimumSize), depth other than 8 or 24 (kBitsPerPixel), samples per
 // pixel other than 1 or 3 (kSamplesPerPixel), bits per sample outside 4..16
-// (above 3 for 24 bits per pixel: kBitsPerSample), zero size (kZeroSize),
+// (4 to 16 for 24 bits per pixel too, so that 32-bit samples are refused
+// as such: kBitsPerSample), zero size (kZeroSize),
 // width or height above 16384 (kMaxSize).
 int CheckLoadLimits(const FileFacts& facts);
 

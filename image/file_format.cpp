@@ -56,7 +56,10 @@ int FormatFromName(const std::string& path, int& formatIndex) {
   for (size_t i = 0; i < extension.size() && i < kComparedLength; ++i)
     if (extension[i] >= 'A' && extension[i] <= 'Z') extension[i] = char(extension[i] - 'A' + 'a');
   for (int i = 0; i < kFormatCount; ++i) {
-    if (extension == kFormats[i]->extension) {
+    bool match = extension == kFormats[i]->extension;
+    for (const char* other : kFormats[i]->otherExtensions)
+      match = match || (other != nullptr && extension == other);
+    if (match) {
       formatIndex = i;
       return status::kOk;
     }

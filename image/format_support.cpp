@@ -1,7 +1,12 @@
 #include "image/format_support.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
+
+#include "engine/plane_transforms.h"
+#include "image/primary_plane.h"
+#include "imagelib/status.h"
 
 namespace veska {
 namespace {
@@ -36,6 +41,26 @@ void ApplyResolution(AImage& image, ResolutionUnit unit, double value) {
 int NoResolution(AImage& image, int rc) {
   if (rc == 0) ApplyResolution(image, ResolutionUnit::kNone, 0);
   return rc;
+}
+
+int AdoptSixteenBitSamples(AImage& image, const uint16_t* samples, int width, int height) {
+  ChannelStore& store = image.Channels();
+  if (int rc = StartPrimaryPlane(store, image.Buffer(), width, height)) return rc;
+  LuminanceMatrix& m = store.Plane(0)->Matrix();
+  for (int y = 0; y < height; ++y)
+    std::copy_n(samples + size_t(y) * size_t(width), width, ImageRow(m, y));
+  FinishPrimaryPlane(store);
+  store.SetSixteenBit(true);
+  return RenderWorkingBuffer(store, image.Buffer());
+}
+
+int SixteenBitSamples(const AImage& image, ImageBuffer& samples) {
+  const ChannelPlane* plane = image.Channels().Plane(0);
+  if (plane == nullptr || !plane->Matrix().HasRows()) return status::kBadBuffer;
+  if (int rc = samples.Allocate(plane->Width(), plane->Height(), 16)) return rc;
+  // The plane is the image's data: its samples are written even when the
+  // plane is not enabled for processing.
+  return Copy16(plane->Matrix(), true, samples.desc());
 }
 
 int WholeDpi(double dpi) {

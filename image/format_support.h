@@ -26,6 +26,14 @@ void ApplyResolution(AImage& image, ResolutionUnit unit, double value);
 // (rc is kOk); the read's status either way.
 int NoResolution(AImage& image, int rc);
 
+// Grey samples of 9 to 16 bits (width x height, the top row first) become the
+// channel store's one plane: the image's primary data, marked 16-bit. The
+// working buffer, already allocated at 8 bits, shows their 8-bit rendition.
+int AdoptSixteenBitSamples(AImage& image, const uint16_t* samples, int width, int height);
+// The samples of a 16-bit store's plane as a 16-bit grey buffer, for the
+// writers that keep them (TIFF, PNG).
+int SixteenBitSamples(const AImage& image, ImageBuffer& samples);
+
 // Whole dots per inch as the JPEG and TIFF headers carry them (0: the
 // writer's default).
 int WholeDpi(double dpi);

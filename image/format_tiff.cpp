@@ -1,12 +1,12 @@
-// TIFF files (.tif): libtiff's reader and writer. Grey samples of 9 to 16
-// bits become the channel store's primary plane; a store holding such a plane
-// is written back as 16-bit grey samples, other images as 8 or 24 bits.
+// TIFF files (.tif, .tiff): libtiff's reader and writer. Grey samples of 9
+// to 16 bits become the channel store's primary plane; a store holding such a
+// plane is written back as 16-bit grey samples, other images as 8 or 24 bits.
+// Colour samples of 16 bits are reduced to 8; an alpha sample is flattened
+// onto white.
 #include <memory>
 #include <new>
 
-#include "engine/plane_transforms.h"
 #include "image/format_support.h"
-#include "image/primary_plane.h"
 #include "imagelib/image_ops.h"
 #include "imagelib/status.h"
 #include "imagelib/tiff_codec.h"
@@ -24,6 +24,8 @@ int Facts(const std::string& path, const LoadOptions&, FileFacts& facts) {
   if (facts.bitsPerPixel == 16) facts.bitsPerPixel = 8;  // shown as its 8-bit rendition
   facts.photometric = info.photometric;
   facts.fromIndexed = info.photometric == kTiffPalette;
+  facts.alpha = info.alpha;
+  if (info.alpha) --facts.samplesPerPixel;
   return status::kOk;
 }
 
@@ -38,35 +40,24 @@ void ApplyTiffResolution(AImage& image, const std::string& path) {
     ApplyResolution(image, ResolutionUnit::kNone, 0);
 }
 
-// Grey samples of 9 to 16 bits: they become the channel store's one plane
-// (the image's primary data, marked 16-bit), the working buffer shows their
-// 8-bit rendition. A file whose white is zero has its samples inverted within
-// the sample depth, so the plane (and a 16-bit file saved from it) shows what
-// the working buffer shows.
+// Grey samples of 9 to 16 bits become the image's 16-bit plane. A file whose
+// white is zero has its samples inverted within the sample depth, so the
+// plane (and a 16-bit file saved from it) shows what the working buffer shows.
 int ReadTiff16(AImage& image, const std::string& path, const FileFacts& facts) {
   const int width = facts.width, height = facts.height;
   std::unique_ptr<uint16_t[]> samples(new (std::nothrow) uint16_t[size_t(width) * height]);
   if (!samples) return status::kNoMemory;
   if (int rc = TiffRead16(path, samples.get(), width, height)) return rc;
-  ChannelStore& store = image.Channels();
-  if (int rc = StartPrimaryPlane(store, image.Buffer(), width, height)) return rc;
-  const bool invert = facts.photometric == kWhiteIsZero;
-  const uint16_t white = uint16_t((1u << facts.bitsPerSample) - 1);
-  LuminanceMatrix& m = store.Plane(0)->Matrix();
-  for (int y = 0; y < height; ++y) {
-    const uint16_t* in = samples.get() + size_t(y) * width;
-    uint16_t* out = ImageRow(m, y);
-    for (int x = 0; x < width; ++x) out[x] = invert ? uint16_t(white - in[x]) : in[x];
+  if (facts.photometric == kWhiteIsZero) {
+    const uint16_t white = uint16_t((1u << facts.bitsPerSample) - 1);
+    for (size_t i = 0; i < size_t(width) * height; ++i) samples[i] = uint16_t(white - samples[i]);
   }
-  FinishPrimaryPlane(store);
-  store.SetSixteenBit(true);
-  return RenderWorkingBuffer(store, image.Buffer());
+  return AdoptSixteenBitSamples(image, samples.get(), width, height);
 }
 
 int Read(AImage& image, const std::string& path, const FileFacts& facts) {
   ImageDesc& desc = image.Buffer();
-  if (facts.bitsPerSample > 8) {
-    if (facts.samplesPerPixel == 3) return status::kColour16BitTiff;
+  if (facts.bitsPerSample > 8 && facts.samplesPerPixel == 1 && !facts.alpha) {
     if (int rc = ReadTiff16(image, path, facts)) return rc;
   } else {
     if (int rc = TiffRead(path, desc)) return rc;
@@ -79,25 +70,15 @@ int Read(AImage& image, const std::string& path, const FileFacts& facts) {
   return status::kOk;
 }
 
-// The 16-bit samples of plane 0 as one 16-bit grey sample per pixel.
-int WriteTiff16(AImage& image, const std::string& path, const TiffWriteOptions& options) {
-  const ChannelPlane* plane = image.Channels().Plane(0);
-  if (plane == nullptr || !plane->Matrix().HasRows()) return status::kBadBuffer;
-  ImageBuffer samples;
-  if (int rc = samples.Allocate(plane->Width(), plane->Height(), 16)) return rc;
-  // The plane is the image's data: its samples are written even when the
-  // plane is not enabled for processing.
-  if (int rc = Copy16(plane->Matrix(), true, samples.desc())) return rc;
-  return TiffWrite(path, samples.desc(), options);
-}
-
 int Write(AImage& image, const std::string& path) {
   TiffWriteOptions options;
   const int dpi = WholeDpi(image.Dpi());
   options.resolution = TiffResolution{double(dpi), double(dpi), kTiffUnitInch};
   if (image.Channels().SixteenBit()) {
     options.compression = kTiffNone;
-    return WriteTiff16(image, path, options);
+    ImageBuffer samples;
+    if (int rc = SixteenBitSamples(image, samples)) return rc;
+    return TiffWrite(path, samples.desc(), options);
   }
   options.compression = image.Buffer().BitsPerPixel() == 8 ? kTiffPackBits : kTiffNone;
   return TiffWrite(path, image.Buffer(), options);
@@ -105,7 +86,7 @@ int Write(AImage& image, const std::string& path) {
 
 }  // namespace
 
-extern const FileFormatEntry kTiffFormat = {kTiff, "TIFF", ".tif", Facts,
-                                            Read,  Write,  false,  false};
+extern const FileFormatEntry kTiffFormat = {
+    kTiff, "TIFF", ".tif", Facts, Read, Write, false, false, {".tiff"}};
 
 }  // namespace veska

@@ -33,6 +33,9 @@ struct FileFormatEntry {
   // The grey flag follows the read buffer's image type rather than the
   // file's sample count.
   bool greyFromBufferType;
+  // Further extensions of the format (".jpeg" beside ".jpg"), loaded and
+  // saved alike under the same format index.
+  const char* otherExtensions[2] = {};
 };
 constexpr int kFormatCount = 7;
 enum FormatIndex { kJpeg = 0, kTiff, kPng, kBmp, kBif, kPcx, kAscii };

@@ -60,6 +60,7 @@ int LoadChecked(AImage& image, const std::string& path, int format, const FileFa
 }  // namespace
 
 int Load(AImage& image, const std::string& path, const LoadOptions& options, int* formatIndex) {
+  ClearFailureReason();
   int format = -1;
   if (int rc = DetectFormat(path, format)) return rc;
   if (formatIndex != nullptr) *formatIndex = format;

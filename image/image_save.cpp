@@ -8,6 +8,7 @@
 namespace veska {
 
 int Save(AImage& image, const std::string& path) {
+  ClearFailureReason();
   int format = -1;
   if (int rc = FormatFromName(path, format)) return rc;
   if (!image.Loaded() || image.Buffer().header == nullptr) return status::kBadBuffer;

@@ -15,20 +15,28 @@ namespace {
 
 // libjpeg reports a fatal error by calling error_exit, which must not return:
 // ours jumps back to the one function that runs the library calls. Warnings
-// are counted only where they matter: a file that ends early.
+// are counted only where they matter: data that is missing or corrupt.
 struct ErrorManager {
   jpeg_error_mgr pub;
   jmp_buf jump;
-  bool truncated;
+  bool corrupt;
 };
 
 void OnError(j_common_ptr cinfo) {
   longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1);
 }
 
+// Warnings after which libjpeg has made up part of the picture: the file
+// ends early, a marker cuts a scan short, coded data is damaged. Others (such
+// as stray bytes before a marker) leave the pixels as the file gives them.
+bool PicturePartlyInvented(int code) {
+  return code == JWRN_JPEG_EOF || code == JWRN_HIT_MARKER || code == JWRN_MUST_RESYNC ||
+         code == JWRN_HUFF_BAD_CODE;
+}
+
 void OnMessage(j_common_ptr cinfo, int level) {
-  if (level < 0 && cinfo->err->msg_code == JWRN_JPEG_EOF)
-    reinterpret_cast<ErrorManager*>(cinfo->err)->truncated = true;
+  if (level < 0 && PicturePartlyInvented(cinfo->err->msg_code))
+    reinterpret_cast<ErrorManager*>(cinfo->err)->corrupt = true;
 }
 
 void OnOutput(j_common_ptr) {}
@@ -38,7 +46,7 @@ void InstallErrorManager(ErrorManager& err) {
   err.pub.error_exit = OnError;
   err.pub.emit_message = OnMessage;
   err.pub.output_message = OnOutput;
-  err.truncated = false;
+  err.corrupt = false;
 }
 
 // The code for a library failure: memory, or the format's own code.
@@ -62,6 +70,43 @@ struct ReadJob {
   ImageDesc* desc;   // decoded into when set
 };
 
+constexpr int kExifOrientationTag = 0x0112;
+constexpr int kExifShort = 3;
+
+// The orientation tag of the first image directory of an EXIF segment
+// ("Exif\0\0" and a TIFF structure of either byte order); 1 when there is
+// none or it is out of range.
+int ExifOrientation(const uint8_t* data, size_t size) {
+  if (size < 14 || std::memcmp(data, "Exif\0\0", 6) != 0) return 1;
+  const uint8_t* tiff = data + 6;
+  const size_t length = size - 6;
+  const bool big = tiff[0] == 'M' && tiff[1] == 'M';
+  if (!big && !(tiff[0] == 'I' && tiff[1] == 'I')) return 1;
+  auto u16 = [&](size_t at) {
+    return big ? unsigned(tiff[at] << 8 | tiff[at + 1]) : unsigned(tiff[at] | tiff[at + 1] << 8);
+  };
+  auto u32 = [&](size_t at) {
+    return big ? (uint32_t(u16(at)) << 16 | u16(at + 2)) : (u16(at) | uint32_t(u16(at + 2)) << 16);
+  };
+  const uint32_t directory = u32(4);
+  if (directory > length - 2) return 1;
+  const unsigned entries = u16(directory);
+  for (unsigned i = 0; i < entries; ++i) {
+    const size_t entry = directory + 2 + size_t(i) * 12;
+    if (entry + 12 > length) return 1;
+    if (u16(entry) != kExifOrientationTag) continue;
+    const unsigned value = u16(entry + 8);
+    return u16(entry + 2) == kExifShort && value >= 1 && value <= 8 ? int(value) : 1;
+  }
+  return 1;
+}
+
+int FileOrientation(const jpeg_decompress_struct& c) {
+  for (jpeg_saved_marker_ptr m = c.marker_list; m != nullptr; m = m->next)
+    if (m->marker == JPEG_APP0 + 1) return ExifOrientation(m->data, m->data_length);
+  return 1;
+}
+
 void FillInfo(const jpeg_decompress_struct& c, JpegInfo& info) {
   info = JpegInfo{};
   info.width = int(c.image_width);
@@ -69,6 +114,7 @@ void FillInfo(const jpeg_decompress_struct& c, JpegInfo& info) {
   info.bitsPerSample = c.data_precision;
   info.samplesPerPixel = c.num_components;
   info.bitsPerPixel = c.num_components == 1 ? 8 : 24;
+  info.orientation = FileOrientation(c);
   // libjpeg does not say which start-of-frame marker it met; its flags tell
   // progressive frames and the extended features (arithmetic coding, 12 bits).
   info.frame = c.progressive_mode                       ? JpegFrame::kProgressive
@@ -82,14 +128,15 @@ void FillInfo(const jpeg_decompress_struct& c, JpegInfo& info) {
 }
 
 // Turns one decoded row of 4-component ink values into blue, green, red.
-// Adobe files store the inks inverted.
+// Adobe files store the inks inverted (libjpeg has already turned YCCK into
+// such CMYK).
 void CmykToBgr(const JSAMPLE* in, uint8_t* out, int count, bool inverted) {
   for (int x = 0; x < count; ++x, in += 4, out += 3) {
     int c = in[0], m = in[1], y = in[2], k = in[3];
     if (!inverted) c = 255 - c, m = 255 - m, y = 255 - y, k = 255 - k;
-    out[0] = uint8_t(y * k / 255);
-    out[1] = uint8_t(m * k / 255);
-    out[2] = uint8_t(c * k / 255);
+    out[0] = uint8_t((y * k + 127) / 255);
+    out[1] = uint8_t((m * k + 127) / 255);
+    out[2] = uint8_t((c * k + 127) / 255);
   }
 }
 
@@ -128,6 +175,7 @@ int RunRead(ReadJob& job) {
   jpeg_create_decompress(&job.cinfo);
   job.cinfo.mem->max_memory_to_use = kMaxDecoderMemory;
   jpeg_stdio_src(&job.cinfo, job.file);
+  if (job.info) jpeg_save_markers(&job.cinfo, JPEG_APP0 + 1, 0xFFFF);
   jpeg_read_header(&job.cinfo, TRUE);
   int rc = status::kOk;
   const int components = job.cinfo.num_components;
@@ -139,7 +187,7 @@ int RunRead(ReadJob& job) {
       if (components == 2) rc = status::kBadJpeg;
       else rc = CheckReadTarget(*job.desc, components == 1 ? 8 : 24);
       if (rc == status::kOk) DecodeRows(job);
-      if (rc == status::kOk && job.err.truncated) rc = status::kBadJpeg;
+      if (rc == status::kOk && job.err.corrupt) rc = status::kBadJpeg;
     }
   }
   jpeg_destroy_decompress(&job.cinfo);
@@ -240,7 +288,7 @@ int JpegRead(const std::string& path, ImageDesc& desc) {
 int JpegWrite(const std::string& path, ImageDesc& desc, const JpegWriteOptions& options) {
   if (int rc = Validate8_24(desc)) return rc;
   if (RectWidth(desc) > JPEG_MAX_DIMENSION || RectHeight(desc) > JPEG_MAX_DIMENSION)
-    return status::kTooLarge;
+    return NoteFailureReason(status::kTooLarge, "wider or higher than 65535 pixels");
   SafeFile out;
   if (int rc = out.Open(path)) return rc;
   WriteJob job{};

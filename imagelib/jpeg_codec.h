@@ -25,6 +25,9 @@ struct JpegInfo : ImageFileInfo {
   int densityUnit = kJpegDensityNone;  // 0 when the file has no JFIF segment
   int xDensity = 0;
   int yDensity = 0;
+  // The EXIF orientation (1 to 8; 1 upright, also when the file has none):
+  // how the stored pixels are to be turned and flipped to be shown upright.
+  int orientation = 1;
 };
 
 struct JpegWriteOptions {
@@ -37,12 +40,13 @@ struct JpegWriteOptions {
   int yDensity = 72;
 };
 
-// Reads the frame header and the JFIF density. -4 no file, -43 unreadable
-// or more than 4 components.
+// Reads the frame header, the JFIF density and the EXIF orientation. -4 no
+// file, -43 unreadable or more than 4 components.
 int JpegInformation(const std::string& path, JpegInfo& info);
 
-// Decodes into `desc` (8 bits for one component, else 24). -43 for a
-// truncated or corrupt file.
+// Decodes into `desc` (8 bits for one component, else 24), the pixels as
+// stored (the orientation is not applied). -43 for a truncated or corrupt
+// file, including one whose damage libjpeg only warns of.
 int JpegRead(const std::string& path, ImageDesc& desc);
 
 // Writes the processing rectangle of an 8 or 24-bit descriptor.

@@ -45,9 +45,13 @@ int ReadHeader(FILE* file, Header& h) {
   const bool supported = (h.planes == 1 && (h.bits == 1 || h.bits == 8)) ||
                          (h.planes == 3 && h.bits == 8);
   if (!supported) return status::kBitsPerPixel;
-  if (h.bytesPerLine < (h.width * h.bits + 7) / 8) return status::kBadPcx;
   return status::kOk;
 }
+
+// Whether the lines as the header lays them out can hold the window's width.
+// The reader judges this, not the information call: the load limits on the
+// size come first.
+bool LinesHoldWidth(const Header& h) { return h.bytesPerLine >= (h.width * h.bits + 7) / 8; }
 
 // Reads the colour table into the descriptor: the trailer of an 8-bit file
 // (a grey ramp when there is none), the header's first two entries for 1 bit.
@@ -226,6 +230,7 @@ int PcxInformation(const std::string& path, ImageFileInfo& info) {
 int PcxRead(FILE* file, ImageDesc& desc) {
   Header h;
   if (int rc = ReadHeader(file, h)) return rc;
+  if (!LinesHoldWidth(h)) return status::kBadPcx;
   if (int rc = CheckReadTarget(desc, h.planes == 3 ? 24 : 8)) return rc;
   if (h.planes == 1) ReadPalette(file, h, desc);
   if (int rc = ReadPixels(file, h, desc)) return rc;
@@ -243,7 +248,8 @@ int PcxRead(const std::string& path, ImageDesc& desc) {
 int PcxWrite(const std::string& path, ImageDesc& desc) {
   if (int rc = Validate1_8_24(desc)) return rc;
   if (desc.BitsPerPixel() == 24) return status::kBitsPerPixel;
-  if (RectWidth(desc) > 65535 || RectHeight(desc) > 65535) return status::kTooLarge;
+  if (RectWidth(desc) > 65535 || RectHeight(desc) > 65535)
+    return NoteFailureReason(status::kTooLarge, "wider or higher than 65535 pixels");
   SafeFile out;
   if (int rc = out.Open(path)) return rc;
   if (int rc = WriteBody(out, desc)) return rc;

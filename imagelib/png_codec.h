@@ -1,10 +1,12 @@
 // PNG files through libpng.
 //
-// Grey files of any depth read into an 8-bit grey buffer; truecolour (and
-// palette) files into a 24-bit buffer. 16-bit samples are scaled to 8 bits
-// and an alpha channel is dropped. Writing takes a 1-bit image as a
-// two-level grey file, an 8-bit grey image as 8-bit grey, and an 8-bit
-// colour-table or 24-bit image as truecolour.
+// Grey files of any depth read into an 8-bit grey buffer, palette files of
+// any depth into an 8-bit buffer with their colour table, truecolour files
+// into a 24-bit buffer. 16-bit samples are scaled to 8 bits (rounded), and an
+// alpha channel is flattened onto white. PngRead16 gives the full samples of
+// a 16-bit grey file. Writing takes a 1-bit image as a two-level grey file,
+// an 8-bit grey image as 8-bit grey, a 16-bit image as 16-bit grey, and an
+// 8-bit colour-table or 24-bit image as truecolour.
 #pragma once
 
 #include <cstdint>
@@ -44,11 +46,16 @@ int PngInformation(const std::string& path, PngInfo& info);
 // The file's physical pixel dimensions (zeros when it has none).
 int PngGetPhysical(const std::string& path, PngPhysical& physical);
 
-// Decodes into `desc` (8 bits for grey files, else 24). -7 for a truncated
-// or corrupt file.
+// Decodes into `desc` (8 bits for grey and palette files, else 24). -7 for a
+// truncated or corrupt file.
 int PngRead(const std::string& path, ImageDesc& desc);
 
-// Writes the processing rectangle of a 1, 8 or 24-bit descriptor. -10 cannot
+// Decodes a 16-bit grey file of exactly width x height pixels into
+// `samples`, the top row first. -26 for any other kind of file, -1 for
+// another size, -7 for a truncated or corrupt file.
+int PngRead16(const std::string& path, uint16_t* samples, int width, int height);
+
+// Writes the processing rectangle of a 1, 8, 16 or 24-bit descriptor. -10 cannot
 // create, -3 write failure (the target is then left as it was).
 int PngWrite(const std::string& path, ImageDesc& desc, const PngWriteOptions& options = {});
 

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 
 namespace veska {
 namespace {
@@ -87,6 +88,15 @@ class StderrReporter final : public ErrorReporter {
 };
 
 StderrReporter g_stderrReporter;
+
+// The last noted reason and the code it explains. One for the process, not
+// per thread: the desktop loads on a worker thread and reports on its own.
+struct FailureReason {
+  int code = 0;
+  std::string text;
+};
+std::mutex g_reasonLock;
+FailureReason g_reason;
 ErrorReporter* g_reporter = &g_stderrReporter;
 
 }  // namespace
@@ -100,13 +110,27 @@ const char* StatusMessage(int code) {
 std::string FormatError(int code) {
   std::string text = "Error " + std::to_string(code) + ": ";
   const char* message = StatusMessage(code);
-  if (message == nullptr) return text;
+  if (message == nullptr) {
+    std::lock_guard<std::mutex> lock(g_reasonLock);
+    return g_reason.code == code && code != 0 ? text + g_reason.text : text;
+  }
   if (code == status::kBelowMinimumSize) {
     char buffer[128];
     std::snprintf(buffer, sizeof buffer, message, kMinimumImageSide, kMinimumImageSide);
     return text + buffer;
   }
   return text + message;
+}
+
+int NoteFailureReason(int code, const std::string& reason) {
+  std::lock_guard<std::mutex> lock(g_reasonLock);
+  g_reason = FailureReason{code, reason};
+  return code;
+}
+
+void ClearFailureReason() {
+  std::lock_guard<std::mutex> lock(g_reasonLock);
+  g_reason = FailureReason{};
 }
 
 ErrorReporter& ErrorReporter::Get() { return *g_reporter; }
@@ -119,7 +143,9 @@ ErrorReporter* ErrorReporter::Install(ErrorReporter* reporter) {
 
 void ErrorReporter::Report(int code) {
   if (code == status::kCancelled) return;
-  Show(FormatError(code));
+  const std::string text = FormatError(code);
+  ClearFailureReason();
+  Show(text);
 }
 
 }  // namespace veska

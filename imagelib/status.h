@@ -53,8 +53,18 @@ constexpr int kMinimumImageSide = 50;
 const char* StatusMessage(int code);
 
 // "Error %d: " followed by the code's message (2023 with its two sizes filled
-// in); a code without a message gives just the prefix.
+// in). A code without a message gives the prefix followed by the reason noted
+// for that code (NoteFailureReason), or just the prefix when none was noted.
 std::string FormatError(int code);
+
+// A decoder's own words for why it failed with `code` ("not a PNG file"),
+// kept for the process (a load on a worker thread is reported on another)
+// until the next note, ClearFailureReason, a Load or Save, or a report. Only
+// codes without a message of their own show it; the others keep their exact
+// text.
+// Returns `code`, so a failure can be noted where it is returned.
+int NoteFailureReason(int code, const std::string& reason);
+void ClearFailureReason();
 
 // The process-wide error reporter. The default writes the formatted text to
 // stderr; the desktop application installs one that shows a message box.
@@ -69,6 +79,7 @@ class ErrorReporter {
   static ErrorReporter* Install(ErrorReporter* reporter);
 
   // Shows the message of `code`. Success and a user's cancel show nothing.
+  // The noted failure reason is used up by the report.
   void Report(int code);
 
  protected:

@@ -1,12 +1,15 @@
 // TIFF files through libtiff.
 //
-// The 8-bit reader takes files of up to 8 bits per sample: grey and palette
-// files (any compression, strips or tiles, either byte order) into an 8-bit
-// buffer with their stored values, grey levels scaled to 0..255 (a file whose
-// white is zero is not inverted here); colour files of any photometric
-// interpretation libtiff can turn into RGB into a 24-bit buffer. Grey files of
-// 9 to 16 bits per sample go through the 16-bit reader instead. The writer
-// takes 1, 8, 16 and 24-bit descriptors.
+// The 8-bit reader takes grey and palette files of up to 8 bits per sample
+// (any compression, strips or tiles, either byte order) into an 8-bit buffer
+// with their stored values, grey levels scaled to 0..255 (a file whose white
+// is zero is not inverted here); colour files of up to 16 bits per sample and
+// any photometric interpretation libtiff can turn into RGB into a 24-bit
+// buffer, reduced to 8 bits (rounded). An alpha sample (straight or
+// premultiplied) is flattened onto white; grey files with alpha read into an
+// 8-bit buffer. Grey files of 9 to 16 bits per sample without alpha go
+// through the 16-bit reader instead. The writer takes 1, 8, 16 and 24-bit
+// descriptors.
 #pragma once
 
 #include <cstdint>
@@ -34,6 +37,7 @@ enum TiffCompressionOption {
 
 struct TiffInfo : ImageFileInfo {
   int photometric = 0;  // 0 white is zero, 1 black is zero, 2 RGB, 3 palette, ...
+  bool alpha = false;   // grey or RGB samples followed by one alpha sample
 };
 
 struct TiffResolution {
@@ -53,8 +57,8 @@ int TiffInformation(const std::string& path, TiffInfo& info);
 // The first image's resolution and unit.
 int TiffGetResolution(const std::string& path, TiffResolution& resolution);
 
-// Decodes a file of up to 8 bits per sample into `desc` (8 bits for grey and
-// palette files, else 24). -8 deeper samples, -6 truncated or corrupt.
+// Decodes a file into `desc` (8 bits for grey and palette files, else 24).
+// -8 samples the reader does not take (above), -6 truncated or corrupt.
 int TiffRead(const std::string& path, ImageDesc& desc);
 
 // Decodes a grey file of 9 to 16 bits per sample into `samples`, `width`

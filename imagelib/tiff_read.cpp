@@ -31,7 +31,28 @@ struct Fields {
   uint16_t bits = 1;
   uint16_t samples = 1;
   uint16_t photometric = PHOTOMETRIC_MINISBLACK;
+  bool alpha = false;  // grey or RGB samples followed by an alpha sample
+  bool premultiplied = false;
 };
+
+bool IsGrey(const Fields& f) {
+  return f.photometric == PHOTOMETRIC_MINISWHITE || f.photometric == PHOTOMETRIC_MINISBLACK;
+}
+
+// One extra sample after the grey or RGB ones, declared as alpha (straight
+// or premultiplied); grey files only with their samples interleaved.
+void FindAlpha(TIFF* tif, Fields& f) {
+  uint16_t planar = PLANARCONFIG_CONTIG;
+  TIFFGetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &planar);
+  const bool oneExtra = (IsGrey(f) && f.samples == 2 && planar == PLANARCONFIG_CONTIG) ||
+                        (f.photometric == PHOTOMETRIC_RGB && f.samples == 4);
+  uint16_t count = 0;
+  uint16_t* kinds = nullptr;
+  if (!oneExtra || !TIFFGetField(tif, TIFFTAG_EXTRASAMPLES, &count, &kinds) || count != 1)
+    return;
+  f.premultiplied = kinds[0] == EXTRASAMPLE_ASSOCALPHA;
+  f.alpha = f.premultiplied || kinds[0] == EXTRASAMPLE_UNASSALPHA;
+}
 
 Fields ReadFields(TIFF* tif) {
   Fields f;
@@ -40,17 +61,29 @@ Fields ReadFields(TIFF* tif) {
   TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &f.bits);
   TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &f.samples);
   TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &f.photometric);
+  FindAlpha(tif, f);
   return f;
 }
 
-bool IsGrey(const Fields& f) {
-  return f.photometric == PHOTOMETRIC_MINISWHITE || f.photometric == PHOTOMETRIC_MINISBLACK;
-}
-
-// Grey and palette files keep one value per pixel (a second sample, such as
-// alpha, is ignored); everything else is colour.
+// Grey and palette files keep one value per pixel (a second sample that is
+// not alpha is ignored); everything else is colour.
 bool OneValuePerPixel(const Fields& f) {
   return (IsGrey(f) || f.photometric == PHOTOMETRIC_PALETTE) && f.samples <= 2;
+}
+
+// The deepest samples each reader takes: grey files with alpha and colour
+// files are reduced from up to 16 bits, other grey and palette files are read
+// here up to 8 bits (deeper grey ones by the 16-bit reader).
+int DeepestSamples(const Fields& f) { return !OneValuePerPixel(f) || f.alpha ? 16 : 8; }
+
+// White under a premultiplied value: what shows through is 255 - alpha
+// (nothing for opaque pixels).
+inline uint8_t OverWhite(uint32_t value, uint32_t alpha) {
+  return uint8_t(std::min<uint32_t>(255, value + 255 - alpha));
+}
+// White under a straight value.
+inline uint8_t StraightOverWhite(uint32_t value, uint32_t alpha) {
+  return uint8_t((value * alpha + 255 * (255 - alpha) + 127) / 255);
 }
 
 bool Fits(const Fields& f) {
@@ -90,7 +123,14 @@ int ReadOneValue(TiffFile& f, const Fields& fields, ImageDesc& desc) {
     uint8_t* out = target.Row(y);
     for (int x = 0; out != nullptr && x < target.width(); ++x) {
       const uint32_t v = UnpackSample(data, size_t(x) * step, fields.bits);
-      out[x] = uint8_t(palette ? v : v * 255 / max);
+      if (!fields.alpha) {
+        out[x] = uint8_t(palette ? v : v * 255 / max);
+        continue;
+      }
+      // Grey and alpha reduced to 8 bits (rounded), flattened onto white.
+      const uint32_t a = UnpackSample(data, size_t(x) * step + 1, fields.bits);
+      const uint32_t grey8 = (v * 255 + max / 2) / max, alpha8 = (a * 255 + max / 2) / max;
+      out[x] = fields.premultiplied ? OverWhite(grey8, alpha8) : StraightOverWhite(grey8, alpha8);
     }
   });
   if (rc == status::kOk) FinishColourTable(desc);
@@ -98,8 +138,10 @@ int ReadOneValue(TiffFile& f, const Fields& fields, ImageDesc& desc) {
 }
 
 // Colour files go through libtiff's RGBA interface, which knows the
-// photometric interpretations, planar layouts and subsampling; it decodes one
-// band of strips or tiles at a time.
+// photometric interpretations, planar layouts, subsampling and 16-bit samples
+// (reduced to 8 bits, rounded); it decodes one band of strips or tiles at a
+// time. Its pixels come premultiplied by their alpha, which is flattened onto
+// white.
 int ReadColour(TiffFile& f, const Fields& fields, ImageDesc& desc) {
   if (int rc = CheckReadTarget(desc, 24)) return rc;
   TIFF* tif = f.tif.get();
@@ -130,9 +172,10 @@ int ReadColour(TiffFile& f, const Fields& fields, ImageDesc& desc) {
       uint8_t* out = target.Row(int(top + r));
       const uint32_t* in = raster.get() + size_t(r) * fields.width;
       for (int x = 0; out != nullptr && x < target.width(); ++x) {
-        out[3 * x] = uint8_t(TIFFGetB(in[x]));
-        out[3 * x + 1] = uint8_t(TIFFGetG(in[x]));
-        out[3 * x + 2] = uint8_t(TIFFGetR(in[x]));
+        const uint32_t alpha = TIFFGetA(in[x]);
+        out[3 * x] = OverWhite(TIFFGetB(in[x]), alpha);
+        out[3 * x + 1] = OverWhite(TIFFGetG(in[x]), alpha);
+        out[3 * x + 2] = OverWhite(TIFFGetR(in[x]), alpha);
       }
     }
   }
@@ -153,7 +196,8 @@ int TiffInformation(const std::string& path, TiffInfo& info) {
   info.bitsPerSample = fields.bits;
   info.samplesPerPixel = fields.samples;
   info.photometric = fields.photometric;
-  info.bitsPerPixel = !OneValuePerPixel(fields) ? 24 : fields.bits > 8 ? 16 : 8;
+  info.alpha = fields.alpha;
+  info.bitsPerPixel = !OneValuePerPixel(fields) ? 24 : fields.bits > 8 && !fields.alpha ? 16 : 8;
   return status::kOk;
 }
 
@@ -176,7 +220,7 @@ int TiffRead(const std::string& path, ImageDesc& desc) {
   if (int rc = Open(path, f)) return rc;
   const Fields fields = ReadFields(f.tif.get());
   if (!Fits(fields)) return status::kBadTif;
-  if (fields.bits > 8 || fields.bits == 0) return status::kTifBitsPerSample;
+  if (fields.bits == 0 || fields.bits > DeepestSamples(fields)) return status::kTifBitsPerSample;
   return OneValuePerPixel(fields) ? ReadOneValue(f, fields, desc) : ReadColour(f, fields, desc);
 }
 

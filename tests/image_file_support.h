@@ -60,6 +60,7 @@ struct Layout {
   uint16_t planar = PLANARCONFIG_CONTIG;
   uint32_t rowsPerStrip = 3, tile = 0;  // tile side, 0 for strips
   int stripsWritten = 1 << 30;           // fewer leaves the last strips without data
+  int extraSample = -1;                  // the kind of one extra sample (alpha), or none
 };
 
 // Sample s of pixel (x, y).
@@ -102,6 +103,10 @@ inline void WriteTiff(const std::string& path, const Layout& l, const Sample& v,
   TIFFSetField(tif, TIFFTAG_COMPRESSION, l.compression);
   TIFFSetField(tif, TIFFTAG_PLANARCONFIG, l.planar);
   if (colourMap) TIFFSetField(tif, TIFFTAG_COLORMAP, colourMap, colourMap, colourMap);
+  if (l.extraSample >= 0) {
+    const uint16_t kind = uint16_t(l.extraSample);
+    TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, &kind);
+  }
   const int planes = l.planar == PLANARCONFIG_CONTIG ? 1 : l.samples;
   if (l.tile) {
     TIFFSetField(tif, TIFFTAG_TILEWIDTH, l.tile);

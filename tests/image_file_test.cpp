@@ -36,9 +36,18 @@ TEST(FileFormat, ExtensionChoosesTheFormatAfterTheFileIsFound) {
   EXPECT_EQ(Load(loaded, jpg, &format), 0);
   EXPECT_EQ(loaded.FormatIndex(), kJpeg);
 
+  // The longer spellings share the format index, for loading and saving.
   std::filesystem::copy_file(jpg, dir.File("photo.jpeg"));
-  EXPECT_EQ(DetectFormat(dir.File("photo.jpeg"), format), status::kUnknownFormat);
-  EXPECT_EQ(FormatFromName("a.tiff", format), status::kUnknownFormat);
+  EXPECT_EQ(Load(loaded, dir.File("photo.jpeg")), 0);
+  ASSERT_EQ(Save(loaded, dir.File("again.JPEG")), 0);
+  EXPECT_EQ(Load(loaded, dir.File("again.JPEG"), &format), 0);
+  EXPECT_EQ(format, kJpeg);
+  ASSERT_EQ(Save(loaded, dir.File("c.TIFF")), 0);
+  EXPECT_EQ(Load(loaded, dir.File("c.TIFF"), &format), 0);
+  EXPECT_EQ(format, kTiff);
+  EXPECT_EQ(FormatFromName("a.jpe", format), 0);
+  EXPECT_EQ(format, kJpeg);
+  EXPECT_EQ(FormatFromName("a.jpegs", format), status::kUnknownFormat);
   EXPECT_EQ(FormatFromName("/x.bif/name", format), status::kUnknownFormat);
   EXPECT_EQ(FormatFromName("/x/name.Asc", format), 0);
   EXPECT_EQ(format, kAscii);
@@ -63,7 +72,8 @@ TEST(FileFormat, LoadLimitsInTheirOrderBeforeAnyAllocation) {
                         {{{16385, 16384, 3, 4, 16}}, status::kBitsPerPixel},
                         {{{16385, 0, 3, 4, 16}}, status::kBelowMinimumSize},
                         {{{50, 50, 17, 1, 8}}, status::kBitsPerSample},
-                        {{{50, 50, 17, 3, 24}}, 0}};  // any depth above 3 at 24 bits per pixel
+                        {{{50, 50, 17, 3, 24}}, status::kBitsPerSample},  // 32-bit samples too
+                        {{{50, 50, 16, 3, 24}}, 0}};
   for (const Case& c : cases) EXPECT_EQ(CheckLoadLimits(c.facts), c.rc) << &c - cases;
 
   TempDir dir;
@@ -200,19 +210,15 @@ TEST(FileFormat, TiffWhiteIsZeroShowsInvertedAtEitherDepth) {
 TEST(FileFormat, RefusedDepthsAndLayouts) {
   TempDir dir;
   auto keep = MakeImage(50, 50, 8, Grey);
-  const std::string rgb16 = dir.File("rgb16.tif");
-  test::WriteTiff(rgb16, {"w", 50, 50, 16, 3, PHOTOMETRIC_RGB},
-                  [](int x, int y, int) { return uint32_t(x * y); });
-  EXPECT_EQ(Load(*keep, rgb16), status::kColour16BitTiff);
-  EXPECT_FALSE(keep->Loaded());  // the checks passed: the object was freed
-
-  const std::string palette = dir.File("palette.png");
-  test::WritePng(palette, 50, 50, 8, PNG_COLOR_TYPE_PALETTE, false,
-                 [](int, std::vector<uint8_t>& row) { std::fill(row.begin(), row.end(), 1); },
-                 {{255, 0, 0}, {0, 0, 255}});
-  keep = MakeImage(50, 50, 8, Grey);
-  EXPECT_EQ(Load(*keep, palette), status::kBitsPerPixel);
-  EXPECT_TRUE(keep->Loaded());
+  // 32-bit samples, grey or colour, are refused as samples too deep.
+  for (int samples : {1, 3}) {
+    const std::string deep = dir.File("deep.tif");
+    const uint16_t photometric = samples == 1 ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_RGB;
+    test::WriteTiff(deep, {"w", 50, 50, 32, samples, photometric},
+                    [](int x, int y, int) { return uint32_t(x * y); });
+    EXPECT_EQ(Load(*keep, deep), status::kBitsPerSample) << samples;
+    EXPECT_TRUE(keep->Loaded());
+  }
 
   auto colour = MakeImage(50, 50, 24, Colour);
   EXPECT_EQ(Save(*colour, dir.File("c.bif")), status::kBitsPerPixel);

@@ -204,12 +204,17 @@ TEST_F(DocumentTest, RawFileSizeIsAskedBeforeItLoads) {
 
 TEST_F(DocumentTest, UnknownExtensionSaysWhyAndOpensNoWindow) {
   WriteSampleImage(Path("photo.jpg"), 24);
-  ASSERT_TRUE(QFile::rename(Path("photo.jpg"), Path("photo.jpeg")));
-  EXPECT_EQ(OpenThroughMenu(Path("photo.jpeg")), nullptr);
+  ASSERT_TRUE(QFile::copy(Path("photo.jpg"), Path("photo.gif")));
+  EXPECT_EQ(OpenThroughMenu(Path("photo.gif")), nullptr);
   EXPECT_TRUE(app_->Documents().empty());
   ASSERT_EQ(prompter_.questions.size(), 1u);
   EXPECT_EQ(prompter_.questions[0].caption, "Error");
   EXPECT_EQ(prompter_.questions[0].text, "Error -11: Unknown file format");
+  // A code without a text of its own gives the decoder's reason.
+  ASSERT_TRUE(QFile::rename(Path("photo.jpg"), Path("photo.png")));
+  EXPECT_EQ(OpenThroughMenu(Path("photo.png")), nullptr);
+  ASSERT_EQ(prompter_.questions.size(), 2u);
+  EXPECT_EQ(prompter_.questions[1].text, "Error -7: not a PNG file");
 }
 
 TEST_F(DocumentTest, SetCursorsKeepsThePairInsideTheChannelsRange) {
