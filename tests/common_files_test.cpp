@@ -167,7 +167,7 @@ TEST(CommonFiles, SixteenBitColourTiffReducedRounded) {
 
 // --- JPEG ------------------------------------------------------------------
 
-struct JpegSpec {
+struct JpegCoding {
   int width = 64, height = 56, components = 3;
   J_COLOR_SPACE in = JCS_RGB, stored = JCS_YCbCr;
   bool adobe = true;
@@ -178,7 +178,7 @@ struct JpegSpec {
 };
 
 // Writes a JPEG at quality 100 with pixel(x, y, c) as sample c.
-void WriteJpeg(const std::string& path, const JpegSpec& spec,
+void WriteJpeg(const std::string& path, const JpegCoding& coding,
                const std::function<uint8_t(int, int, int)>& pixel) {
   jpeg_compress_struct c;
   jpeg_error_mgr err;
@@ -186,27 +186,27 @@ void WriteJpeg(const std::string& path, const JpegSpec& spec,
   jpeg_create_compress(&c);
   FILE* f = std::fopen(path.c_str(), "wb");
   jpeg_stdio_dest(&c, f);
-  c.image_width = JDIMENSION(spec.width);
-  c.image_height = JDIMENSION(spec.height);
-  c.input_components = spec.components;
-  c.in_color_space = spec.in;
+  c.image_width = JDIMENSION(coding.width);
+  c.image_height = JDIMENSION(coding.height);
+  c.input_components = coding.components;
+  c.in_color_space = coding.in;
   jpeg_set_defaults(&c);
-  jpeg_set_colorspace(&c, spec.stored);
-  c.write_Adobe_marker = spec.adobe ? TRUE : FALSE;
+  jpeg_set_colorspace(&c, coding.stored);
+  c.write_Adobe_marker = coding.adobe ? TRUE : FALSE;
   jpeg_set_quality(&c, 100, TRUE);
-  if (spec.progressive) jpeg_simple_progression(&c);
-  c.arith_code = spec.arithmetic ? TRUE : FALSE;
-  c.comp_info[0].h_samp_factor = spec.lumaH;
-  c.comp_info[0].v_samp_factor = spec.lumaV;
+  if (coding.progressive) jpeg_simple_progression(&c);
+  c.arith_code = coding.arithmetic ? TRUE : FALSE;
+  c.comp_info[0].h_samp_factor = coding.lumaH;
+  c.comp_info[0].v_samp_factor = coding.lumaV;
   jpeg_start_compress(&c, TRUE);
-  if (!spec.exif.empty())
-    jpeg_write_marker(&c, JPEG_APP0 + 1, spec.exif.data(), unsigned(spec.exif.size()));
-  std::vector<uint8_t> row(size_t(spec.width * spec.components));
+  if (!coding.exif.empty())
+    jpeg_write_marker(&c, JPEG_APP0 + 1, coding.exif.data(), unsigned(coding.exif.size()));
+  std::vector<uint8_t> row(size_t(coding.width * coding.components));
   while (c.next_scanline < c.image_height) {
     const int y = int(c.next_scanline);
-    for (int x = 0; x < spec.width; ++x)
-      for (int k = 0; k < spec.components; ++k)
-        row[size_t(x * spec.components + k)] = pixel(x, y, k);
+    for (int x = 0; x < coding.width; ++x)
+      for (int k = 0; k < coding.components; ++k)
+        row[size_t(x * coding.components + k)] = pixel(x, y, k);
     JSAMPROW rows[1] = {row.data()};
     jpeg_write_scanlines(&c, rows, 1);
   }
@@ -237,8 +237,8 @@ TEST(CommonFiles, CmykAndYcckJpegsReadAsRgb) {
   struct Case { J_COLOR_SPACE stored; bool adobe; };
   for (const Case& c : {Case{JCS_CMYK, false}, Case{JCS_CMYK, true}, Case{JCS_YCCK, true}}) {
     const std::string path = dir.File("cmyk.jpg");
-    JpegSpec spec{72, 56, 4, JCS_CMYK, c.stored, c.adobe, {}};
-    WriteJpeg(path, spec, [&](int x, int, int k) {
+    JpegCoding coding{72, 56, 4, JCS_CMYK, c.stored, c.adobe, {}};
+    WriteJpeg(path, coding, [&](int x, int, int k) {
       return uint8_t(c.adobe ? 255 - ink(x, k) : ink(x, k));
     });
     AImage image;
@@ -256,17 +256,17 @@ TEST(CommonFiles, CmykAndYcckJpegsReadAsRgb) {
 TEST(CommonFiles, JpegCodingsKeepLoading) {
   TempDir dir;
   auto pixel = [](int x, int y, int c) { return uint8_t(40 + 2 * x + y + 30 * c); };
-  JpegSpec plain{64, 56, 3, JCS_RGB, JCS_YCbCr, false, {}};
-  JpegSpec progressive = plain, arithmetic = plain, s422 = plain, s440 = plain;
+  JpegCoding plain{64, 56, 3, JCS_RGB, JCS_YCbCr, false, {}};
+  JpegCoding progressive = plain, arithmetic = plain, s422 = plain, s440 = plain;
   progressive.progressive = true;
   arithmetic.arithmetic = true;
   s422.lumaH = 2;
   s440.lumaV = 2;
-  const std::pair<const char*, JpegSpec> cases[] = {
+  const std::pair<const char*, JpegCoding> cases[] = {
       {"progressive", progressive}, {"arithmetic", arithmetic}, {"422", s422}, {"440", s440}};
-  for (const auto& [name, spec] : cases) {
+  for (const auto& [name, coding] : cases) {
     const std::string path = dir.File(std::string(name) + ".jpg");
-    WriteJpeg(path, spec, pixel);
+    WriteJpeg(path, coding, pixel);
     AImage image;
     ASSERT_EQ(Load(image, path), 0) << name;
     ExpectNear(Bgr(image, 30, 20), {pixel(30, 20, 2), pixel(30, 20, 1), pixel(30, 20, 0)}, 4,
