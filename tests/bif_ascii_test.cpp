@@ -12,16 +12,9 @@ namespace veska {
 namespace {
 
 using test::BifAnswer;
+using test::ReadText;
 using test::TempDir;
-
-void WriteText(const std::string& path, const std::string& text) {
-  test::WriteBytes(path, std::vector<uint8_t>(text.begin(), text.end()));
-}
-
-std::string ReadText(const std::string& path) {
-  const std::vector<uint8_t> bytes = test::ReadBytes(path);
-  return std::string(bytes.begin(), bytes.end());
-}
+using test::WriteText;
 
 // Rows of `columns` values; value(x, y) is written as it is, `end` after
 // every row.

@@ -109,6 +109,15 @@ inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& byte
       .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
+inline std::string ReadText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline void WriteText(const std::string& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
 // Writes the first `keep` bytes of `from` to `to`.
 inline void Truncate(const std::string& from, const std::string& to, size_t keep) {
   std::vector<uint8_t> bytes = ReadBytes(from);

@@ -23,25 +23,28 @@ uint32_t ScalarRelight(uint32_t rgb, uint8_t level) {
 }
 
 // Runs `build` over the pixels and levels in rows whose lengths cycle
-// through `rowLengths` and checks every output pixel; reports the first few
-// mismatches.
+// through `rowLengths`, out of place or in place, and checks every output
+// pixel; reports the first few mismatches.
 void CheckRelight(const ColourRows& build, const std::vector<uint32_t>& rgb,
-                  const std::vector<uint8_t>& levels, std::vector<uint32_t> rowLengths) {
+                  const std::vector<uint8_t>& levels, std::vector<uint32_t> rowLengths,
+                  bool inPlace = false) {
   std::vector<uint8_t> in(3 * rgb.size()), out(3 * rgb.size());
   for (size_t i = 0; i < rgb.size(); ++i) pixel::Store24(&in[3 * i], rgb[i]);
+  std::vector<uint8_t>& result = inPlace ? in : out;
   for (size_t x = 0, k = 0; x < rgb.size(); ++k) {
     const auto n = uint32_t(std::min<size_t>(rowLengths[k % rowLengths.size()], rgb.size() - x));
-    build.relight(&in[3 * x], &levels[x], n, &out[3 * x]);
+    build.relight(&in[3 * x], &levels[x], n, &result[3 * x]);
     x += n;
   }
   int mismatches = 0;
   for (size_t i = 0; i < rgb.size() && mismatches < 5; ++i) {
     const uint32_t want = ScalarRelight(rgb[i], levels[i]);
-    const uint32_t got = pixel::Value24(&out[3 * i]);
+    const uint32_t got = pixel::Value24(&result[3 * i]);
     if (got != want) {
       ++mismatches;
-      ADD_FAILURE() << build.name << ": pixel 0x" << std::hex << rgb[i] << " level " << std::dec
-                    << int(levels[i]) << " gives 0x" << std::hex << got << ", want 0x" << want;
+      ADD_FAILURE() << build.name << (inPlace ? " in place" : "") << ": pixel 0x" << std::hex
+                    << rgb[i] << " level " << std::dec << int(levels[i]) << " gives 0x"
+                    << std::hex << got << ", want 0x" << want;
     }
   }
 }
@@ -63,10 +66,10 @@ TEST(ColourRows, LightnessOfEveryPixelValueMatchesTheScalarConversion) {
   }
 }
 
-TEST(ColourRows, RelightOnALatticeWithEveryLevelMatchesTheScalarConversion) {
+TEST(ColourRows, RelightMatchesTheScalarConversion) {
   // Every component in steps of 15 (the ends, greys and every ordering of
   // the three components), each pixel with all 256 levels; then steps of 3
-  // with the levels in turn.
+  // with the levels in turn; then random pixels in short rows, and in place.
   std::vector<uint32_t> rgb;
   std::vector<uint8_t> levels;
   for (uint32_t r = 0; r < 256; r += 15)
@@ -82,36 +85,17 @@ TEST(ColourRows, RelightOnALatticeWithEveryLevelMatchesTheScalarConversion) {
         rgb.push_back(r | g << 8 | b << 16);
         levels.push_back(uint8_t(rgb.size() * 37));
       }
-  for (const ColourRows* build : AvailableColourRows()) CheckRelight(*build, rgb, levels, {4096});
-}
-
-TEST(ColourRows, RelightOnRandomPixelsAndShortRowsMatchesTheScalarConversion) {
   std::mt19937 rng(19);
-  std::vector<uint32_t> rgb(1 << 20);
-  std::vector<uint8_t> levels(rgb.size());
-  for (size_t i = 0; i < rgb.size(); ++i) {
-    rgb[i] = rng() & 0xFFFFFF;
-    levels[i] = uint8_t(rng());
+  std::vector<uint32_t> random(1 << 20);
+  std::vector<uint8_t> randomLevels(random.size());
+  for (size_t i = 0; i < random.size(); ++i) {
+    random[i] = rng() & 0xFFFFFF;
+    randomLevels[i] = uint8_t(rng());
   }
-  for (const ColourRows* build : AvailableColourRows())
-    CheckRelight(*build, rgb, levels, {1, 3, 7, 17, 33, 1001});
-}
-
-TEST(ColourRows, RelightInPlaceMatchesTheScalarConversion) {
-  std::mt19937 rng(7);
-  constexpr uint32_t kCount = 531;
   for (const ColourRows* build : AvailableColourRows()) {
-    std::vector<uint8_t> pixels(3 * kCount), levels(kCount);
-    std::vector<uint32_t> want(kCount);
-    for (uint32_t i = 0; i < kCount; ++i) {
-      const uint32_t rgb = rng() & 0xFFFFFF;
-      levels[i] = uint8_t(rng());
-      pixel::Store24(&pixels[3 * i], rgb);
-      want[i] = ScalarRelight(rgb, levels[i]);
-    }
-    build->relight(pixels.data(), levels.data(), kCount, pixels.data());
-    for (uint32_t i = 0; i < kCount; ++i)
-      ASSERT_EQ(pixel::Value24(&pixels[3 * i]), want[i]) << build->name << " pixel " << i;
+    CheckRelight(*build, rgb, levels, {4096});
+    CheckRelight(*build, random, randomLevels, {1, 3, 7, 17, 33, 1001});
+    CheckRelight(*build, random, randomLevels, {531}, /*inPlace=*/true);
   }
 }
 

@@ -20,7 +20,9 @@
 namespace veska {
 namespace {
 
+using test::ReadText;
 using test::TempDir;
+using test::WriteText;
 
 // Blue, green, red of pixel (x, y) counted from the top.
 std::vector<int> Bgr(const AImage& image, int x, int y) {
@@ -35,13 +37,6 @@ void ExpectNear(const std::vector<int>& got, const std::vector<int>& want, int t
     EXPECT_NEAR(got[i], want[i], tolerance) << what << " sample " << i;
 }
 
-std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-void WriteBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
 
 // A half-transparent red pixel (alpha 128) at (1, 0) over white, the rest
 // opaque, in every file with alpha: it shows as (255, 128, 128) in red,
@@ -309,7 +304,7 @@ TEST(CommonFiles, EveryExifOrientationLoadsUpright) {
     EXPECT_LE(worst, 2) << orientation;
     // Saved, the file holds the upright pixels and no orientation.
     ASSERT_EQ(Save(image, dir.File("saved.JPEG")), 0);
-    EXPECT_EQ(ReadBytes(dir.File("saved.JPEG")).find("Exif"), std::string::npos);
+    EXPECT_EQ(ReadText(dir.File("saved.JPEG")).find("Exif"), std::string::npos);
     AImage back;
     ASSERT_EQ(Load(back, dir.File("saved.JPEG")), 0);
     EXPECT_EQ(back.Width(), w);
@@ -324,17 +319,17 @@ TEST(CommonFiles, DamagedJpegScansAreRefused) {
   const std::string good = dir.File("good.jpg");
   WriteJpeg(good, {64, 64, 3, JCS_RGB, JCS_YCbCr, false, {}},
             [](int x, int y, int c) { return uint8_t((x * 7 + y * 3 + c * 50) % 256); });
-  const std::string bytes = ReadBytes(good);
+  const std::string bytes = ReadText(good);
   const size_t scan = bytes.find("\xFF\xDA");
   ASSERT_NE(scan, std::string::npos);
   AImage image;
   // The scan cut in half and closed with an end marker.
   const size_t half = scan + (bytes.size() - scan) / 2;
-  WriteBytes(dir.File("cut.jpg"), bytes.substr(0, half) + "\xFF\xD9");
+  WriteText(dir.File("cut.jpg"), bytes.substr(0, half) + "\xFF\xD9");
   EXPECT_EQ(Load(image, dir.File("cut.jpg")), status::kBadJpeg);
   EXPECT_FALSE(image.Loaded());
   // Stray bytes before the end marker: the picture is whole.
-  WriteBytes(dir.File("stray.jpg"), bytes.substr(0, bytes.size() - 2) + "ab\xFF\xD9");
+  WriteText(dir.File("stray.jpg"), bytes.substr(0, bytes.size() - 2) + "ab\xFF\xD9");
   EXPECT_EQ(Load(image, dir.File("stray.jpg")), 0);
 }
 
@@ -346,7 +341,7 @@ TEST(CommonFiles, PcxWindowBeyondTheLimitsIsTooLarge) {
   header[8] = char(19999 & 0xFF), header[9] = char(19999 >> 8);
   header[10] = char(19999 & 0xFF), header[11] = char(19999 >> 8);
   header[65] = 1, header[66] = 64;  // one plane of 64 bytes a line
-  WriteBytes(dir.File("huge.pcx"), header + std::string(200, '\x01'));
+  WriteText(dir.File("huge.pcx"), header + std::string(200, '\x01'));
   AImage image;
   EXPECT_EQ(Load(image, dir.File("huge.pcx")), status::kMaxSize);
 }
@@ -355,14 +350,14 @@ TEST(CommonFiles, RefusalsSayWhy) {
   TempDir dir;
   AImage image;
   // A code with its own text keeps it.
-  WriteBytes(dir.File("text.jpg"), "hello");
+  WriteText(dir.File("text.jpg"), "hello");
   EXPECT_EQ(Load(image, dir.File("text.jpg")), status::kBadJpeg);
   EXPECT_EQ(FormatError(status::kBadJpeg), "Error -43: Unreadable JPEG format");
   // A PNG cut short gives libpng's reason.
   test::WritePng(dir.File("g.png"), 60, 50, 8, PNG_COLOR_TYPE_GRAY, false,
                  [](int y, std::vector<uint8_t>& row) { std::fill(row.begin(), row.end(), y); });
-  const std::string png = ReadBytes(dir.File("g.png"));
-  WriteBytes(dir.File("cut.png"), png.substr(0, png.size() / 2));
+  const std::string png = ReadText(dir.File("g.png"));
+  WriteText(dir.File("cut.png"), png.substr(0, png.size() / 2));
   EXPECT_EQ(Load(image, dir.File("cut.png")), status::kBadPng);
   const std::string text = FormatError(status::kBadPng);
   EXPECT_GT(text.size(), std::string("Error -7: ").size()) << text;

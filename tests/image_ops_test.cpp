@@ -81,20 +81,6 @@ TEST(ImageOpsOrientation, OneBitRowsNotOnByteBoundaries) {
   EXPECT_EQ(back.Bytes(), src.Bytes());
 }
 
-TEST(ImageOpsOrientation, FailuresLeaveTheDestinationAlone) {
-  Image src(5, 3, 8), wrongDepth(3, 5, 24), other(5, 3, 8);
-  src.Pattern();
-  const auto before = wrongDepth.Bytes();
-  EXPECT_EQ(RotateQuarter(kQuarterClockwise, src.d, wrongDepth.d), status::kBitsPerPixel);
-  EXPECT_EQ(Mirror(src.d, wrongDepth.d), status::kBitsPerPixel);
-  EXPECT_EQ(wrongDepth.Bytes(), before);
-  EXPECT_EQ(RotateQuarter(kQuarterClockwise, src.d, src.d), status::kRange);
-  EXPECT_EQ(RotateByAngle(45, src.d, other.d), -50);
-  ImageDesc shifted = src.d;
-  shifted.left = 1;
-  EXPECT_EQ(Mirror(src.d, shifted), status::kRange);  // same buffer, other rectangle
-}
-
 TEST(ImageOpsResize, SelectionRuleByAxis) {
   EXPECT_EQ(ChooseResampleMethod(1, 100, 100, 200, 50), ResampleMethod::kBilinear);
   EXPECT_EQ(ChooseResampleMethod(1, 100, 100, 100, 50), ResampleMethod::kBilinear);
@@ -197,16 +183,23 @@ TEST(ImageOpsResize, MedianCutKeepsManyColoursClose) {
   EXPECT_LE(total, 4 * 40 * 40 * 3);
 }
 
-TEST(ImageOpsResize, FailuresLeaveTheDestinationAlone) {
-  Image src(5, 3, 8), dst(9, 9, 24);
+TEST(ImageOps, FailuresLeaveTheDestinationAlone) {
+  Image src(5, 3, 8), dst(3, 5, 24), other(5, 3, 8);
   src.Pattern();
   const auto before = dst.Bytes();
+  EXPECT_EQ(RotateQuarter(kQuarterClockwise, src.d, dst.d), status::kBitsPerPixel);
+  EXPECT_EQ(Mirror(src.d, dst.d), status::kBitsPerPixel);
   EXPECT_EQ(Resize(src.d, dst.d, kResizeInterpolate), status::kBitsPerPixel);
-  EXPECT_EQ(Resize(src.d, src.d, kResizeInterpolate), status::kRange);
   ImageDesc broken = dst.d;
   broken.pixels = nullptr;
   EXPECT_EQ(Resize(src.d, broken, 0), status::kBadBuffer);
   EXPECT_EQ(dst.Bytes(), before);
+  EXPECT_EQ(RotateQuarter(kQuarterClockwise, src.d, src.d), status::kRange);
+  EXPECT_EQ(Resize(src.d, src.d, kResizeInterpolate), status::kRange);
+  EXPECT_EQ(RotateByAngle(45, src.d, other.d), -50);
+  ImageDesc shifted = src.d;
+  shifted.left = 1;
+  EXPECT_EQ(Mirror(src.d, shifted), status::kRange);  // same buffer, other rectangle
 }
 
 TEST(ImageOpsTone, NegativeAndLookupTables) {

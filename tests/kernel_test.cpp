@@ -193,27 +193,6 @@ TEST(KernelVariants, ChoiceFollowsMaxValueAndScanCount) {
   EXPECT_EQ(ChooseKernelVariant(0, 1), KernelVariant::k8Bit);
 }
 
-TEST(KernelVariants, EightAndSixteenBitGiveIdenticalSumsAndBytes) {
-  std::mt19937 rng(7);
-  const int pairs[][2] = {{1, 257}, {3, 257}, {7, 41}};
-  for (uint16_t s : {1, 4, 31}) {
-    LuminanceMatrix m;
-    FillRandom(m, 24, 0, 255, rng);
-    for (auto [small, big] : pairs) {
-      ContrastKernel8 k8({}, false);
-      ContrastKernel16 k16({}, false);
-      ASSERT_TRUE(k8.Load(m.rows, 3, 5, 24, 24) == 0 && k16.Load(m.rows, 3, 5, 24, 24) == 0);
-      ASSERT_TRUE(k8.Run(small, big, 8u * s) == 0 && k16.Run(small, big, 8u * s) == 0);
-      for (uint32_t y = 0; y < 24; ++y)
-        for (uint32_t x = 0; x < 24; ++x) ASSERT_EQ(k8.sum(y, x), k16.sum(y, x));
-      Output o8(24, 24, 0), o16(24, 24, 1);
-      EXPECT_EQ(k8.Render(o8.ptrs.data(), 0, 0, 24, 24, 0, 255), 0);
-      EXPECT_EQ(k16.Render(o16.ptrs.data(), 0, 0, 24, 24, 0, 255), 0);
-      EXPECT_EQ(o8.bytes, o16.bytes);
-    }
-  }
-}
-
 TEST(KernelSetup, SlopeTablesForOneToThreeScanlines) {
   // Beyond slopes 0 and 1: cot(pi/4 + a pi/2) for a = 1/4, 3/4, then 1/8, 3/8.
   const double pi = std::numbers::pi;
