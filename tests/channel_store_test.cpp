@@ -201,9 +201,10 @@ TEST(ChannelStoreCopy, RectangleSettingsAndFailure) {
   EXPECT_EQ(copy.Plane(0)->Matrix().w, 3);  // unchanged
 }
 
-TEST(WriteBack, CompositeChangesOnlyTheLightness) {
+TEST(WriteBack, CompositeChangesOnlyTheLightnessAndLeavesTheSourceAlone) {
   // Channel order, disabled channels and row order of single results are
-  // checked through whole processing runs; here a coloured composite.
+  // checked through whole processing runs; here a coloured composite, and a
+  // grey result of a colour-table source, whose table stays as it was.
   ChannelStore store;
   ASSERT_EQ(store.SetChannelCount(1), 1);
   std::vector<ChannelResult> results(1);
@@ -215,21 +216,14 @@ TEST(WriteBack, CompositeChangesOnlyTheLightness) {
   ASSERT_EQ(dest.d.Width(), 3);
   EXPECT_EQ(GetPixelValue(dest.d, 0, 0), Rgb(128, 0, 0));
   EXPECT_EQ(GetPixelValue(dest.d, 0, 1), Rgb(0, 128, 0));
-}
 
-TEST(WriteBack, LeavesTheSourcePaletteAlone) {
-  ScopedDesc source(2, 2, 8, [](int x, int) { return uint32_t(x); });
+  ScopedDesc source(3, 2, 8, [](int x, int) { return uint32_t(x); });
   source.d.palette[1] = RgbQuad{0, 0, 255, 0};
   source.d.imageType = 0;
-  ChannelStore store;
-  ASSERT_EQ(store.SetChannelCount(1), 1);
-  std::vector<ChannelResult> results(1);
-  ASSERT_TRUE(results[0].Allocate(2, 2));
-  ScopedDesc dest;
-  ASSERT_EQ(store.WriteBack(results, dest.d, source.d, PixelRect{0, 0, 1, 1}, true), 0);
-  EXPECT_EQ(source.d.palette[1].red, 255);
-  EXPECT_EQ(source.d.palette[1].blue, 0);
-  EXPECT_TRUE(IsGrayscale(dest.d));
+  ScopedDesc grey;
+  ASSERT_EQ(store.WriteBack(results, grey.d, source.d, PixelRect{0, 0, 2, 1}, true), 0);
+  EXPECT_TRUE(source.d.palette[1].red == 255 && source.d.palette[1].blue == 0);
+  EXPECT_TRUE(IsGrayscale(grey.d));
 }
 
 }  // namespace

@@ -60,7 +60,7 @@ TEST(PngCodec, RoundTripsEachDepthWithItsPhysicalSize) {
   EXPECT_DOUBLE_EQ(PngApplyResolution({3780, 3780, kPngUnitNone}, back.d), 72);
 }
 
-TEST(PngCodec, ReadsDeepPaletteAndAlphaFilesFromOtherWriters) {
+TEST(PngCodec, ReadsInterlacedSixteenBitGreyFromOtherWriters) {
   TempDir dir;
   const std::string path = dir.File("o.png");
   Image image;
@@ -73,29 +73,7 @@ TEST(PngCodec, ReadsDeepPaletteAndAlphaFilesFromOtherWriters) {
   EXPECT_EQ(info.bitsPerSample, 16);
   EXPECT_EQ(image.d.Row(5)[20], 245);
   EXPECT_TRUE(image.d.imageType & kImageTypeGray);
-  // 4-bit palette: indices with their colour table.
-  std::vector<png_color> palette(16);
-  palette[6] = png_color{200, 100, 50};
-  WritePng(path, 9, 2, 4, PNG_COLOR_TYPE_PALETTE, false,
-           [](int, std::vector<uint8_t>& row) { std::fill(row.begin(), row.end(), 0x66); },
-           palette);
-  Free(image.d);
-  ASSERT_EQ(Load(path, image, info), 0);
-  EXPECT_EQ(info.colourType, PNG_COLOR_TYPE_PALETTE);
-  EXPECT_EQ(image.d.Row(1)[8], 6);
-  EXPECT_EQ(image.d.palette[6].red, 200);
-  EXPECT_EQ(image.d.palette[6].blue, 50);
-  // 16-bit colour with alpha 0: flattened onto white.
-  WritePng(path, 3, 2, 16, PNG_COLOR_TYPE_RGBA, false, [](int, std::vector<uint8_t>& row) {
-    for (int x = 0; x < 3; ++x)
-      for (int c = 0; c < 4; ++c) row[8 * x + 2 * c] = uint8_t(c == 3 ? 0 : 10 * (c + 1) + x);
-  });
-  Free(image.d);
-  ASSERT_EQ(Load(path, image, info), 0);
-  EXPECT_TRUE(info.hasAlpha);
-  EXPECT_EQ(info.samplesPerPixel, 4);
-  EXPECT_EQ(std::vector<uint8_t>(image.d.Row(0) + 6, image.d.Row(0) + 9),
-            (std::vector<uint8_t>{255, 255, 255}));
+  // Palettes and alpha at the image level: common_files_test.cpp.
 }
 
 TEST(PngCodec, BadFilesFailWithItsCode) {

@@ -91,20 +91,13 @@ TEST(TiffCodec, ReadsFilesLaidOutByOtherWriters) {
     for (int y = 0; y < 20; ++y)
       for (int x = 0; x < 40; ++x) ASSERT_EQ(samples[size_t(y * 40 + x)], deep(x, y, 0) & mask);
   }
-  // 8-bit white-is-zero in LZW tiles: the stored values, not inverted.
-  l.photometric = PHOTOMETRIC_MINISWHITE, l.compression = COMPRESSION_LZW, l.tile = 16;
-  WriteTiff(path, l, [](int x, int y, int) { return uint32_t(x * 5 + y); });
-  Image image;
-  TiffInfo info;
-  ASSERT_EQ(Load(path, image, info), 0);
-  EXPECT_EQ(info.photometric, PHOTOMETRIC_MINISWHITE);
-  EXPECT_EQ(image.d.Row(19)[39], 39 * 5 + 19);
   // 4-bit palette with a 16-bit colour map.
   std::vector<uint16_t> map(16);
   for (int i = 0; i < 16; ++i) map[size_t(i)] = uint16_t(i * 4096);
   l = Layout{}, l.bits = 4, l.photometric = PHOTOMETRIC_PALETTE;
   WriteTiff(path, l, [](int x, int y, int) { return uint32_t(x + y) % 16; }, map.data());
-  Free(image.d);
+  Image image;
+  TiffInfo info;
   ASSERT_EQ(Load(path, image, info), 0);
   EXPECT_EQ(image.d.Row(3)[10], 13);
   EXPECT_EQ(image.d.palette[13].green, 13 * 16);

@@ -169,7 +169,7 @@ struct JpegCoding {
   std::vector<uint8_t> exif;  // APP1 body
   // How the scans are coded: progressive, arithmetic, chroma subsampling.
   bool progressive = false, arithmetic = false;
-  int lumaH = 1, lumaV = 1;
+  int lumaH = 1;
 };
 
 // Writes a JPEG at quality 100 with pixel(x, y, c) as sample c.
@@ -192,7 +192,6 @@ void WriteJpeg(const std::string& path, const JpegCoding& coding,
   if (coding.progressive) jpeg_simple_progression(&c);
   c.arith_code = coding.arithmetic ? TRUE : FALSE;
   c.comp_info[0].h_samp_factor = coding.lumaH;
-  c.comp_info[0].v_samp_factor = coding.lumaV;
   jpeg_start_compress(&c, TRUE);
   if (!coding.exif.empty())
     jpeg_write_marker(&c, JPEG_APP0 + 1, coding.exif.data(), unsigned(coding.exif.size()));
@@ -252,13 +251,12 @@ TEST(CommonFiles, JpegCodingsKeepLoading) {
   TempDir dir;
   auto pixel = [](int x, int y, int c) { return uint8_t(40 + 2 * x + y + 30 * c); };
   JpegCoding plain{64, 56, 3, JCS_RGB, JCS_YCbCr, false, {}};
-  JpegCoding progressive = plain, arithmetic = plain, s422 = plain, s440 = plain;
+  JpegCoding progressive = plain, arithmetic = plain, s422 = plain;
   progressive.progressive = true;
   arithmetic.arithmetic = true;
   s422.lumaH = 2;
-  s440.lumaV = 2;
   const std::pair<const char*, JpegCoding> cases[] = {
-      {"progressive", progressive}, {"arithmetic", arithmetic}, {"422", s422}, {"440", s440}};
+      {"progressive", progressive}, {"arithmetic", arithmetic}, {"422", s422}};
   for (const auto& [name, coding] : cases) {
     const std::string path = dir.File(std::string(name) + ".jpg");
     WriteJpeg(path, coding, pixel);

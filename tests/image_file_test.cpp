@@ -37,11 +37,6 @@ TEST(FileFormat, ExtensionChoosesTheFormatAfterTheFileIsFound) {
   EXPECT_EQ(loaded.FormatIndex(), kJpeg);
 
   // The longer spellings share the format index, for loading and saving.
-  std::filesystem::copy_file(jpg, dir.File("photo.jpeg"));
-  EXPECT_EQ(Load(loaded, dir.File("photo.jpeg")), 0);
-  ASSERT_EQ(Save(loaded, dir.File("again.JPEG")), 0);
-  EXPECT_EQ(Load(loaded, dir.File("again.JPEG"), &format), 0);
-  EXPECT_EQ(format, kJpeg);
   ASSERT_EQ(Save(loaded, dir.File("c.TIFF")), 0);
   EXPECT_EQ(Load(loaded, dir.File("c.TIFF"), &format), 0);
   EXPECT_EQ(format, kTiff);

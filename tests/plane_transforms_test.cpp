@@ -58,14 +58,6 @@ TEST(PlaneTransforms, TurnsAndFlipsKeepTheImageAreaWhereTheOffsetsSay) {
     }
 }
 
-TEST(PlaneTransforms, QuarterTurnOfWideImageSwapsGeometry) {
-  LuminanceMatrix m;
-  ASSERT_TRUE(m.Allocate(300, 100));
-  ASSERT_TRUE(m.side == 320 && m.colOffset == 10 && m.rowOffset == 110);
-  RotateMatrix(m, 0);
-  EXPECT_TRUE(m.w == 100 && m.h == 300 && m.colOffset == 110 && m.rowOffset == 10);
-}
-
 TEST(PlaneTransforms, WholeSquareRestoredByInverseSequences) {
   LuminanceMatrix m, ref;
   FillArea(m, 7, 4);
