@@ -186,13 +186,6 @@ TEST(KernelReference, SixteenBitValuesAndHighScanCounts) {
   ExpectMatchesNaive(16, 0, 255, 1, 65, 32, 14);
 }
 
-TEST(KernelVariants, ChoiceFollowsMaxValueAndScanCount) {
-  EXPECT_EQ(ChooseKernelVariant(255, 31), KernelVariant::k8Bit);
-  EXPECT_EQ(ChooseKernelVariant(256, 31), KernelVariant::k16Bit);
-  EXPECT_EQ(ChooseKernelVariant(255, 32), KernelVariant::k16Bit);
-  EXPECT_EQ(ChooseKernelVariant(0, 1), KernelVariant::k8Bit);
-}
-
 TEST(KernelSetup, SlopeTablesForOneToThreeScanlines) {
   // Beyond slopes 0 and 1: cot(pi/4 + a pi/2) for a = 1/4, 3/4, then 1/8, 3/8.
   const double pi = std::numbers::pi;
