@@ -1,4 +1,4 @@
-// Shared by the codec tests: a private temporary folder, owned image buffers
+// Shared by the codec and image tests: a private temporary folder, owned image buffers
 // with test patterns, and file helpers.
 #pragma once
 
@@ -9,11 +9,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
 
 #include "imagelib/image_desc.h"
+#include "imagelib/pixel_access.h"
 
 namespace veska::test {
 
@@ -52,11 +54,17 @@ class TempDir {
   fs::path path_;
 };
 
-// An allocated descriptor freed at the end of the scope.
+// An allocated descriptor freed at the end of the scope, its pixels
+// optionally set to value(x, y) (y from the top).
 struct Image {
   ImageDesc d;
   Image() = default;
   Image(int width, int height, int bits) { EXPECT_EQ(Allocate(d, width, height, bits), 0); }
+  Image(int width, int height, int bits, const std::function<uint32_t(int, int)>& value)
+      : Image(width, height, bits) {
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x) SetPixelValue(d, x, y, value(x, y));
+  }
   ~Image() { Free(d); }
   Image(const Image&) = delete;
   Image& operator=(const Image&) = delete;

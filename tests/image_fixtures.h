@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "codec_test_support.h"
 #include "imagelib/image_desc.h"
 #include "imagelib/pixel_access.h"
 #include "imagelib/status.h"
@@ -21,18 +22,7 @@ using PixelFn = std::function<uint32_t(int x, int y)>;
 inline uint32_t Rgb(uint32_t r, uint32_t g, uint32_t b) { return r | g << 8 | b << 16; }
 
 // A buffer freed when the fixture goes out of scope.
-struct ScopedDesc {
-  ImageDesc d;
-  ScopedDesc() = default;
-  ScopedDesc(int w, int h, int bpp, const PixelFn& value) {
-    EXPECT_EQ(Allocate(d, w, h, bpp), 0);
-    for (int y = 0; y < h; ++y)
-      for (int x = 0; x < w; ++x) SetPixelValue(d, x, y, value(x, y));
-  }
-  ScopedDesc(const ScopedDesc&) = delete;
-  ScopedDesc& operator=(const ScopedDesc&) = delete;
-  ~ScopedDesc() { Free(d); }
-};
+using ScopedDesc = test::Image;
 
 // Collects what would be shown to the user while installed.
 class RecordingReporter : public ErrorReporter {

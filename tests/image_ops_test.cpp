@@ -5,6 +5,7 @@
 #include <set>
 #include <vector>
 
+#include "codec_test_support.h"
 #include "image_fixtures.h"
 #include "imagelib/resample.h"
 #include "imagelib/status.h"
@@ -14,10 +15,8 @@ namespace {
 
 using fixtures::Rgb;
 
-struct Image {
-  ImageDesc d;
-  Image(int w, int h, int bits) { EXPECT_EQ(Allocate(d, w, h, bits), 0); }
-  ~Image() { Free(d); }
+struct Image : test::Image {
+  using test::Image::Image;
   uint32_t At(int x, int y) const { return GetPixelValue(d, x, y); }
   void Set(int x, int y, uint32_t v) { SetPixelValue(d, x, y, v); }
   // Distinct values everywhere (and different bytes per channel).
