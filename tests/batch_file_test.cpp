@@ -2,15 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
+#include "tests/cli_runner.h"
+
 namespace veska {
 namespace {
-
-namespace fs = std::filesystem;
 
 // Every entry of `bytes`; the final status and message go to the out parameters.
 std::vector<BatchEntry> ReadAll(const std::string& bytes, int* status = nullptr,
@@ -100,18 +98,12 @@ TEST(BatchFileTest, NumberFieldsAndWhiteSpace) {
             "in put.jpg,31,11,out.png;");
 }
 
-// Batch lines hold at most 80 characters: the tests run in their own folder
-// and name files relative to it, so they pass wherever the checkout lives.
-class BatchValidateTest : public ::testing::Test {
+class BatchValidateTest : public testutil::WorkingFolderTest {
  protected:
   void SetUp() override {
-    const fs::path dir = fs::path(VESKA_TEST_TMP) / "batch_file";
-    fs::create_directories(dir);
-    home_ = fs::current_path();
-    fs::current_path(dir);
-    std::ofstream(input_) << "image";
+    WorkingFolderTest::SetUp();
+    WriteText(input_, "image");
   }
-  void TearDown() override { fs::current_path(home_); }
 
   std::string Line(const std::string& cursors) { return input_ + "," + cursors + ",out.png"; }
 
@@ -123,7 +115,6 @@ class BatchValidateTest : public ::testing::Test {
     return batch.ValidateBatch(&message) ? "valid" : message;
   }
 
-  fs::path home_;
   std::string input_ = "in.jpg";
 };
 

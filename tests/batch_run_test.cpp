@@ -42,23 +42,16 @@ class EventLog final : public BatchLog, public ErrorReporter {
 
 uint32_t Grey(int x, int y) { return uint32_t(50 + 2 * x + y + int(6 * Noise(x, y))); }
 
-// Batch lines hold at most 80 characters: the runs start in the test's
-// folder and name their files relative to it, as a real run does.
-class BatchRunTest : public testutil::CliFolderTest {
+class BatchRunTest : public testutil::WorkingFolderTest {
  protected:
   void SetUp() override {
-    CliFolderTest::SetUp();
-    home_ = fs::current_path();
-    fs::current_path(dir_);
+    WorkingFolderTest::SetUp();
     Write("in.png", MakeImage(52, 50, 8, Grey));
   }
-  void TearDown() override { fs::current_path(home_); }
   std::string WriteBatch(const std::string& text) {
     WriteText("jobs.btc", text);
     return "jobs.btc";
   }
-
-  fs::path home_;
 };
 
 // A cancel in the progress display ends the run as a processing failure,

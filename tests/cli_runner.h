@@ -107,4 +107,19 @@ class CliFolderTest : public ::testing::Test {
   std::filesystem::path dir_;
 };
 
+// The same with the fresh folder as the working folder, as a batch run has
+// it: batch lines hold at most 80 characters, so their files are named
+// relative to it, and the tests pass wherever the checkout lives.
+class WorkingFolderTest : public CliFolderTest {
+ protected:
+  void SetUp() override {
+    CliFolderTest::SetUp();
+    home_ = std::filesystem::current_path();
+    std::filesystem::current_path(dir_);
+  }
+  void TearDown() override { std::filesystem::current_path(home_); }
+
+  std::filesystem::path home_;
+};
+
 }  // namespace veska::testutil
