@@ -6,7 +6,7 @@
 
 #include <jpeglib.h>
 
-#include "codec_test_support.h"
+#include "image_file_support.h"
 #include "imagelib/status.h"
 
 namespace veska {
@@ -71,34 +71,12 @@ TEST(JpegCodec, RoundTripsGreyAndColourWithinTheCodersError) {
   EXPECT_DOUBLE_EQ(JpegApplyResolution(info, back.d), 299.72);
 }
 
-// A five-component file made with the library itself.
-void WriteFiveComponents(const std::string& path) {
-  jpeg_compress_struct c;
-  jpeg_error_mgr err;
-  c.err = jpeg_std_error(&err);
-  jpeg_create_compress(&c);
-  FILE* f = std::fopen(path.c_str(), "wb");
-  jpeg_stdio_dest(&c, f);
-  c.image_width = 8, c.image_height = 8, c.input_components = 5;
-  c.in_color_space = JCS_UNKNOWN;
-  jpeg_set_defaults(&c);
-  jpeg_scan_info scans[5];  // one scan per component: a scan holds at most four
-  for (int i = 0; i < 5; ++i) scans[i] = jpeg_scan_info{1, {i}, 0, 63, 0, 0};
-  c.scan_info = scans;
-  c.num_scans = 5;
-  jpeg_start_compress(&c, TRUE);
-  JSAMPLE row[8 * 5] = {};
-  JSAMPROW rows[1] = {row};
-  while (c.next_scanline < c.image_height) jpeg_write_scanlines(&c, rows, 1);
-  jpeg_finish_compress(&c);
-  jpeg_destroy_compress(&c);
-  std::fclose(f);
-}
-
 TEST(JpegCodec, BadFilesFailWithTheFormatsCode) {
   TempDir dir;
   JpegInfo info;
-  WriteFiveComponents(dir.File("five.jpg"));
+  // Five components, made with the library itself.
+  test::WriteJpeg(dir.File("five.jpg"), {8, 8, 5, JCS_UNKNOWN, JCS_UNKNOWN, false, {}},
+                  [](int, int, int) { return uint8_t(0); });
   EXPECT_EQ(JpegInformation(dir.File("five.jpg"), info), status::kBadJpeg);
 
   const std::string good = dir.File("good.jpg"), cut = dir.File("cut.jpg");

@@ -2,7 +2,6 @@
 // samples, CMYK and camera-oriented JPEGs, damaged JPEGs, and the messages
 // of refused files. Every file is made here with libpng, libtiff or libjpeg.
 #include <gtest/gtest.h>
-#include <jpeglib.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -20,8 +19,10 @@
 namespace veska {
 namespace {
 
+using test::JpegCoding;
 using test::ReadText;
 using test::TempDir;
+using test::WriteJpeg;
 using test::WriteText;
 
 // Blue, green, red of pixel (x, y) counted from the top.
@@ -161,53 +162,6 @@ TEST(CommonFiles, SixteenBitColourTiffReducedRounded) {
 }
 
 // --- JPEG ------------------------------------------------------------------
-
-struct JpegCoding {
-  int width = 64, height = 56, components = 3;
-  J_COLOR_SPACE in = JCS_RGB, stored = JCS_YCbCr;
-  bool adobe = true;
-  std::vector<uint8_t> exif;  // APP1 body
-  // How the scans are coded: progressive, arithmetic, chroma subsampling.
-  bool progressive = false, arithmetic = false;
-  int lumaH = 1;
-};
-
-// Writes a JPEG at quality 100 with pixel(x, y, c) as sample c.
-void WriteJpeg(const std::string& path, const JpegCoding& coding,
-               const std::function<uint8_t(int, int, int)>& pixel) {
-  jpeg_compress_struct c;
-  jpeg_error_mgr err;
-  c.err = jpeg_std_error(&err);
-  jpeg_create_compress(&c);
-  FILE* f = std::fopen(path.c_str(), "wb");
-  jpeg_stdio_dest(&c, f);
-  c.image_width = JDIMENSION(coding.width);
-  c.image_height = JDIMENSION(coding.height);
-  c.input_components = coding.components;
-  c.in_color_space = coding.in;
-  jpeg_set_defaults(&c);
-  jpeg_set_colorspace(&c, coding.stored);
-  c.write_Adobe_marker = coding.adobe ? TRUE : FALSE;
-  jpeg_set_quality(&c, 100, TRUE);
-  if (coding.progressive) jpeg_simple_progression(&c);
-  c.arith_code = coding.arithmetic ? TRUE : FALSE;
-  c.comp_info[0].h_samp_factor = coding.lumaH;
-  jpeg_start_compress(&c, TRUE);
-  if (!coding.exif.empty())
-    jpeg_write_marker(&c, JPEG_APP0 + 1, coding.exif.data(), unsigned(coding.exif.size()));
-  std::vector<uint8_t> row(size_t(coding.width * coding.components));
-  while (c.next_scanline < c.image_height) {
-    const int y = int(c.next_scanline);
-    for (int x = 0; x < coding.width; ++x)
-      for (int k = 0; k < coding.components; ++k)
-        row[size_t(x * coding.components + k)] = pixel(x, y, k);
-    JSAMPROW rows[1] = {row.data()};
-    jpeg_write_scanlines(&c, rows, 1);
-  }
-  jpeg_finish_compress(&c);
-  jpeg_destroy_compress(&c);
-  std::fclose(f);
-}
 
 // An EXIF body whose first directory holds only the orientation.
 std::vector<uint8_t> ExifOrientation(int orientation, bool bigEndian) {

@@ -1,15 +1,18 @@
 // Shared by the file-format tests: a prompter that answers the BIF dimension
-// question, TIFF and PNG files written by libtiff's and libpng's own calls,
+// question, TIFF, PNG and JPEG files written by their libraries' own calls,
 // and the samples of a loaded 16-bit plane.
 #pragma once
 
 #include <gtest/gtest.h>
+
+#include <cstdio>  // before jpeglib.h, which needs FILE
+
+#include <jpeglib.h>
 #include <png.h>
 #include <tiffio.h>
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -162,6 +165,59 @@ inline void WritePng(const std::string& path, int width, int height, int depth, 
     }
   png_write_end(png, info);
   png_destroy_write_struct(&png, &info);
+  std::fclose(f);
+}
+
+// How a JPEG test file is coded.
+struct JpegCoding {
+  int width = 64, height = 56, components = 3;
+  J_COLOR_SPACE in = JCS_RGB, stored = JCS_YCbCr;
+  bool adobe = true;
+  std::vector<uint8_t> exif;  // APP1 body
+  // How the scans are coded: progressive, arithmetic, chroma subsampling.
+  bool progressive = false, arithmetic = false;
+  int lumaH = 1;
+};
+
+// A JPEG file written by libjpeg at quality 100 with pixel(x, y, c) as
+// sample c; more than four components take one scan each.
+inline void WriteJpeg(const std::string& path, const JpegCoding& coding,
+                      const std::function<uint8_t(int, int, int)>& pixel) {
+  jpeg_compress_struct c;
+  jpeg_error_mgr err;
+  c.err = jpeg_std_error(&err);
+  jpeg_create_compress(&c);
+  FILE* f = std::fopen(path.c_str(), "wb");
+  jpeg_stdio_dest(&c, f);
+  c.image_width = JDIMENSION(coding.width);
+  c.image_height = JDIMENSION(coding.height);
+  c.input_components = coding.components;
+  c.in_color_space = coding.in;
+  jpeg_set_defaults(&c);
+  jpeg_set_colorspace(&c, coding.stored);
+  c.write_Adobe_marker = coding.adobe ? TRUE : FALSE;
+  jpeg_set_quality(&c, 100, TRUE);
+  if (coding.progressive) jpeg_simple_progression(&c);
+  c.arith_code = coding.arithmetic ? TRUE : FALSE;
+  c.comp_info[0].h_samp_factor = coding.lumaH;
+  std::vector<jpeg_scan_info> scans;
+  for (int i = 0; coding.components > MAX_COMPS_IN_SCAN && i < coding.components; ++i)
+    scans.push_back(jpeg_scan_info{1, {i}, 0, 63, 0, 0});
+  if (!scans.empty()) c.scan_info = scans.data(), c.num_scans = int(scans.size());
+  jpeg_start_compress(&c, TRUE);
+  if (!coding.exif.empty())
+    jpeg_write_marker(&c, JPEG_APP0 + 1, coding.exif.data(), unsigned(coding.exif.size()));
+  std::vector<uint8_t> row(size_t(coding.width * coding.components));
+  while (c.next_scanline < c.image_height) {
+    const int y = int(c.next_scanline);
+    for (int x = 0; x < coding.width; ++x)
+      for (int k = 0; k < coding.components; ++k)
+        row[size_t(x * coding.components + k)] = pixel(x, y, k);
+    JSAMPROW rows[1] = {row.data()};
+    jpeg_write_scanlines(&c, rows, 1);
+  }
+  jpeg_finish_compress(&c);
+  jpeg_destroy_compress(&c);
   std::fclose(f);
 }
 
