@@ -7,15 +7,15 @@
 #include <vector>
 
 #include "image/primary_plane.h"
-#include "image_fixtures.h"
+#include "codec_test_support.h"
 #include "imagelib/resample.h"
 #include "tools/sample_images.h"
 
 namespace veska {
 namespace {
 
-using fixtures::RecordingReporter;
-using fixtures::ScopedDesc;
+using test::RecordingReporter;
+using ScopedDesc = test::Image;
 
 uint32_t Pattern(int x, int y) { return Rgb(10 * x, 20 * y, 5 * (x + y)); }
 
@@ -103,7 +103,7 @@ void ExpectStoreFollowsPixels(AImage& image) {
   ChannelStore fresh;
   fresh.SetMultiChannelFlag(store.MultiChannel());
   ASSERT_EQ(fresh.BuildLuminance(image.Desc(), true), 0);
-  fixtures::ScopedDesc rendition(w, h, 8, [](int, int) { return 0u; });
+  ScopedDesc rendition(w, h, 8, [](int, int) { return 0u; });
   ASSERT_EQ(RenderWorkingBuffer(store, rendition.d), 0);
   const bool derived = store.Derived();
   for (int i = 0; i < store.PlaneCount(); ++i) {

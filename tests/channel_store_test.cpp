@@ -6,15 +6,15 @@
 #include <cstdlib>
 #include <iterator>
 
+#include "codec_test_support.h"
 #include "imagelib/hls.h"
-#include "image_fixtures.h"
 #include "test_progress.h"
+#include "tools/sample_images.h"
 
 namespace veska {
 namespace {
 
-using fixtures::Rgb;
-using fixtures::ScopedDesc;
+using ScopedDesc = test::Image;
 
 // Matrix cell of image pixel (x, y), y from the top.
 uint16_t Cell(const LuminanceMatrix& m, int x, int y) {

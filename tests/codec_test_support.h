@@ -1,5 +1,6 @@
-// Shared by the codec and image tests: a private temporary folder, owned image buffers
-// with test patterns, and file helpers.
+// Shared by the codec, engine and image tests: a private temporary folder,
+// owned image buffers with test patterns, a recording error reporter, and
+// file helpers.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -16,6 +17,7 @@
 
 #include "imagelib/image_desc.h"
 #include "imagelib/pixel_access.h"
+#include "imagelib/status.h"
 
 namespace veska::test {
 
@@ -106,6 +108,20 @@ inline int MaxDiff(const ImageDesc& a, const ImageDesc& b) {
     for (int x = 0; x < bytes; ++x) worst = std::max(worst, std::abs(a.Row(y)[x] - b.Row(y)[x]));
   return worst;
 }
+
+// Collects what would be shown to the user while installed.
+class RecordingReporter : public ErrorReporter {
+ public:
+  RecordingReporter() { previous_ = Install(this); }
+  ~RecordingReporter() override { Install(previous_); }
+  std::vector<std::string> shown;
+
+ protected:
+  void Show(const std::string& text) override { shown.push_back(text); }
+
+ private:
+  ErrorReporter* previous_;
+};
 
 inline std::vector<uint8_t> ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

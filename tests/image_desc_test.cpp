@@ -5,13 +5,13 @@
 #include <array>
 #include <utility>
 
-#include "image_fixtures.h"
+#include "codec_test_support.h"
 #include "imagelib/status.h"
 
 namespace veska {
 namespace {
 
-using Buffer = fixtures::ScopedDesc;
+using Buffer = test::Image;
 
 TEST(ImageDescAllocate, StrideDepthAndPalette) {
   struct Case { int w, bpp; uint32_t stride; int colours; };

@@ -6,14 +6,13 @@
 #include <vector>
 
 #include "codec_test_support.h"
-#include "image_fixtures.h"
 #include "imagelib/resample.h"
 #include "imagelib/status.h"
+#include "tools/sample_images.h"
 
 namespace veska {
 namespace {
 
-using fixtures::Rgb;
 
 struct Image : test::Image {
   using test::Image::Image;

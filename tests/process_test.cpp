@@ -9,19 +9,18 @@
 #include <utility>
 #include <vector>
 
-#include "image_fixtures.h"
+#include "codec_test_support.h"
 #include "test_progress.h"
+#include "tools/sample_images.h"
 
 namespace veska {
 namespace {
 
-using fixtures::PixelFn;
-using fixtures::RecordingReporter;
-using fixtures::Rgb;
-using fixtures::ScopedDesc;
+using test::RecordingReporter;
+using ScopedDesc = test::Image;
 
 // A loaded image of `fn` with its planes built (one per colour when multi).
-void MakeSource(AImage& image, int w, int h, int bpp, const PixelFn& fn, bool multi) {
+void MakeSource(AImage& image, int w, int h, int bpp, const PixelFunction& fn, bool multi) {
   ScopedDesc pixels(w, h, bpp, fn);
   ASSERT_TRUE(image.Copy(pixels.d));
   image.Channels().SetMultiChannelFlag(multi);

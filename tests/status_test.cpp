@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "image_fixtures.h"
+#include "codec_test_support.h"
 
 namespace veska {
 namespace {
@@ -31,7 +31,7 @@ TEST(StatusMessages, ExactTextsAndPrefixOnlyWithoutText) {
 TEST(ErrorReporterTest, CancelIsNeverShownAndInstallRestores) {
   const ErrorReporter* outer = &ErrorReporter::Get();
   {
-    fixtures::RecordingReporter recorder;
+    test::RecordingReporter recorder;
     ErrorReporter::Get().Report(status::kCancelled);
     ErrorReporter::Get().Report(0);
     ErrorReporter::Get().Report(-4);
