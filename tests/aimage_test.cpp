@@ -7,13 +7,15 @@
 #include <vector>
 
 #include "image/primary_plane.h"
-#include "codec_test_support.h"
+#include "image_file_support.h"
 #include "imagelib/resample.h"
 #include "tools/sample_images.h"
 
 namespace veska {
 namespace {
 
+using test::PlaneSample;
+using test::Pixels;
 using test::RecordingReporter;
 using ScopedDesc = test::Image;
 
@@ -88,10 +90,6 @@ std::unique_ptr<AImage> Derived(int w, int h, int bpp, const PixelFunction& valu
   return image;
 }
 
-uint32_t Sample(const AImage& image, int plane, int x, int y) {
-  return ImageRow(image.Channels().Plane(plane)->Matrix(), y)[x];
-}
-
 uint32_t Pixel(const AImage& image, int x, int y) { return GetPixelValue(*image.Desc(), x, y); }
 
 // The planes, read through their offsets, agree with the pixels: a derived
@@ -110,18 +108,11 @@ void ExpectStoreFollowsPixels(AImage& image) {
     ASSERT_TRUE(store.Plane(i)->Width() == w && store.Plane(i)->Height() == h) << i;
     for (int y = 0; y < h; ++y)
       for (int x = 0; x < w; ++x)
-        ASSERT_EQ(derived ? Sample(image, i, x, y) : Pixel(image, x, y),
+        ASSERT_EQ(derived ? PlaneSample(image, x, y, i) : Pixel(image, x, y),
                   derived ? ImageRow(fresh.Plane(i)->Matrix(), y)[x]
                           : GetPixelValue(rendition.d, x, y))
             << i << " at " << x << "," << y;
   }
-}
-
-std::vector<uint32_t> Pixels(const AImage& image) {
-  std::vector<uint32_t> all;
-  for (int y = 0; y < image.Height(); ++y)
-    for (int x = 0; x < image.Width(); ++x) all.push_back(Pixel(image, x, y));
-  return all;
 }
 
 uint32_t Colour(int x, int y) { return Rgb(20 * x + 1, 30 * y + 2, 7 * x + 11 * y); }
@@ -171,7 +162,8 @@ TEST(AImageOps, ResizeRebuildsTheStoreAndResamplesSixteenBitPlanes) {
       ASSERT_TRUE(image->Resize(w, h, method));
       ASSERT_TRUE(image->Channels().SixteenBit() && !image->Channels().Derived());
       for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) ASSERT_EQ(Sample(*image, 0, x, y), expected[size_t(y * w + x)]);
+        for (int x = 0; x < w; ++x)
+          ASSERT_EQ(PlaneSample(*image, x, y), expected[size_t(y * w + x)]);
       ExpectStoreFollowsPixels(*image);
     }
   }
@@ -204,10 +196,10 @@ TEST(AImageOps, MixWeightsClipAndKeepSixteenBits) {
   auto a = MakeSampleImage(4, 3, true, [](int x, int) { return uint16_t(40000 + x); });
   auto b = MakeSampleImage(4, 3, true, [](int, int) { return uint16_t(30000); });
   ASSERT_TRUE(a->Mix(*b, 50, 50));
-  EXPECT_EQ(Sample(*a, 0, 2, 1), 35001u);
+  EXPECT_EQ(PlaneSample(*a, 2, 1), 35001u);
   ExpectStoreFollowsPixels(*a);
   ASSERT_TRUE(a->Mix(*a, 100, 100));  // with itself
-  EXPECT_EQ(Sample(*a, 0, 0, 0), 65535u);
+  EXPECT_EQ(PlaneSample(*a, 0, 0), 65535u);
 
   // A secondary turned with an odd width-height difference lies elsewhere in
   // its matrix; its pixels still pair with the primary's.
@@ -216,7 +208,7 @@ TEST(AImageOps, MixWeightsClipAndKeepSixteenBits) {
   auto zero = MakeSampleImage(2, 5, true, [](int, int) { return uint16_t(0); });
   ASSERT_TRUE(zero->Mix(*turned, 0, 100));
   for (int y = 0; y < 5; ++y)
-    for (int x = 0; x < 2; ++x) ASSERT_EQ(Sample(*zero, 0, x, y), Sample(*turned, 0, x, y));
+    for (int x = 0; x < 2; ++x) ASSERT_EQ(PlaneSample(*zero, x, y), PlaneSample(*turned, x, y));
 }
 
 TEST(AImageOps, FailuresLeaveImageAndStoreAsTheyWere) {
@@ -237,7 +229,7 @@ TEST(AImageOps, FailuresLeaveImageAndStoreAsTheyWere) {
                                       "Error -100: Cannot mix images that are different sizes",
                                       "Error -1: Range error"}));
   EXPECT_EQ(Pixels(*image), before);
-  EXPECT_EQ(Sample(*image, 0, 5, 2), Wide(5, 2));
+  EXPECT_EQ(PlaneSample(*image, 5, 2), Wide(5, 2));
   EXPECT_TRUE(image->Width() == 6 && image->Channels().SixteenBit());
   ExpectStoreFollowsPixels(*image);
   auto derived = Derived(6, 3, 24, Colour, true);
@@ -257,7 +249,7 @@ TEST(AImageOps, NegativeGrayscaleAndExpansion) {
 
   auto deep = MakeSampleImage(3, 2, true, Wide);
   ASSERT_TRUE(deep->MakeNegative());
-  EXPECT_EQ(Sample(*deep, 0, 1, 1), 65535 - Wide(1, 1));
+  EXPECT_EQ(PlaneSample(*deep, 1, 1), 65535 - Wide(1, 1));
   ExpectStoreFollowsPixels(*deep);
 
   auto indexed = Derived(3, 2, 8, [](int x, int) { return uint32_t(x); }, false);

@@ -27,6 +27,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using testutil::CliRun;
+using test::Pixels;
 using testutil::ReadWholeFile;
 
 constexpr int kW = 57;  // an odd difference between width and height
@@ -50,13 +51,6 @@ std::string ChannelLine(F value) {
       hi = std::max(hi, int(value(x, y)));
     }
   return "channel 0: min=" + std::to_string(lo) + " max=" + std::to_string(hi) + "\n";
-}
-
-std::vector<uint32_t> Pixels(const AImage& image) {
-  std::vector<uint32_t> all;
-  for (int y = 0; y < image.Height(); ++y)
-    for (int x = 0; x < image.Width(); ++x) all.push_back(GetPixelValue(*image.Desc(), x, y));
-  return all;
 }
 
 class CliTest : public testutil::CliFolderTest {

@@ -1,6 +1,6 @@
 // Shared by the file-format tests: a prompter that answers the BIF dimension
 // question, TIFF, PNG and JPEG files written by their libraries' own calls,
-// and the samples of a loaded 16-bit plane.
+// and the samples and pixels of a loaded image.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -221,10 +221,18 @@ inline void WriteJpeg(const std::string& path, const JpegCoding& coding,
   std::fclose(f);
 }
 
-// The sample of image row y (from the top), column x of plane 0.
-inline uint16_t PlaneSample(const AImage& image, int x, int y) {
-  const LuminanceMatrix& m = image.Channels().Plane(0)->Matrix();
+// The sample of image row y (from the top), column x of a plane.
+inline uint16_t PlaneSample(const AImage& image, int x, int y, int plane = 0) {
+  const LuminanceMatrix& m = image.Channels().Plane(plane)->Matrix();
   return m.rows[m.rowOffset + (m.h - 1 - y)][m.colOffset + x];
+}
+
+// Every pixel value of an image, row by row from the top.
+inline std::vector<uint32_t> Pixels(const AImage& image) {
+  std::vector<uint32_t> all;
+  for (int y = 0; y < image.Height(); ++y)
+    for (int x = 0; x < image.Width(); ++x) all.push_back(GetPixelValue(*image.Desc(), x, y));
+  return all;
 }
 
 }  // namespace veska::test
