@@ -10,6 +10,7 @@
 #include "app/wait_cursor.h"
 #include "app/worker.h"
 #include "image/image_file.h"
+#include "image/image_process.h"
 #include "image/prompter.h"
 #include "imagelib/block_cache.h"
 #include "imagelib/status.h"
@@ -135,6 +136,38 @@ bool AVeskaDoc::MixFrom(AVeskaDoc& secondary, int weightA, int weightB) {
 bool AVeskaDoc::Resize(int width, int height, bool resample) {
   return Change([=](AImage& image) { return image.Resize(width, height, resample ? 1 : 0); },
                 UpdateHint::kReplaced);
+}
+
+QString AVeskaDoc::DerivedTitle(const QString& sourceTitle, int number) {
+  return QString("%1%2").arg(sourceTitle.section('.', 0, 0)).arg(number);
+}
+
+bool AVeskaDoc::CopyFrom(AVeskaDoc& source, const std::optional<veska::PixelRect>& rect) {
+  AImage& from = source.Image();
+  if (RunOnWorker([&] { return image_->Copy(from, rect) ? 1 : 0; }) == 0) return false;
+  SetTitle(DerivedTitle(source.Title(), source.NextDerivedNumber()));
+  emit updateViews(UpdateHint::kReplaced);
+  SetModifiedFlag(true);
+  return true;
+}
+
+bool AVeskaDoc::ProcessFrom(AVeskaDoc& source, const veska::PixelRect& rect, int scanlines,
+                            veska::ProgressSink* progress) {
+  veska::ProcessRequest request;
+  request.rect = rect;
+  request.channel = veska::kAllChannels;
+  request.scanlines = uint16_t(scanlines);
+  request.progress = progress;
+  const AImage& from = source.Image();
+  const int code = RunOnWorker([&] { return veska::ProcessImage(*image_, from, request); });
+  if (code != veska::status::kOk) {
+    if (code != veska::status::kCancelled) veska::ErrorReporter::Get().Report(code);
+    return false;
+  }
+  SetTitle(DerivedTitle(source.Title(), source.DerivedCount()));
+  emit updateViews(UpdateHint::kReplaced);
+  SetModifiedFlag(true);
+  return true;
 }
 
 void AVeskaDoc::SetTitle(const QString& title) {

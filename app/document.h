@@ -10,6 +10,11 @@
 #include <utility>
 
 #include "image/aimage.h"
+#include "imagelib/image_rect.h"
+
+namespace veska {
+class ProgressSink;
+}
 
 namespace veska::app {
 
@@ -74,6 +79,24 @@ class AVeskaDoc final : public QObject {
   // Derived documents made from this one; the next one's number.
   int DerivedCount() const { return derivedCount_; }
   int NextDerivedNumber() { return ++derivedCount_; }
+
+  // The title of a document derived from one titled `sourceTitle`: the title
+  // cut before its first "." followed by `number` (photo.jpg, 2 -> photo2).
+  static QString DerivedTitle(const QString& sourceTitle, int number);
+
+  // The first step of every derived document: this document's image becomes
+  // a copy of the source's, limited to `rect` when given (the channel store
+  // cut to it too); the source's derived count goes up and names this one;
+  // the views start again and the document is modified. A failed copy is
+  // reported, uses up no number and returns false.
+  bool CopyFrom(AVeskaDoc& source, const std::optional<veska::PixelRect>& rect);
+  // The Veska processing of a derived document: `rect` of the source
+  // processed into this document with all channels, `scanlines` per octant,
+  // the luminance rebuilt from the result, on a worker thread with
+  // `progress`. The engine's failure is reported, a cancel is not; either
+  // returns false and leaves the document as it was.
+  bool ProcessFrom(AVeskaDoc& source, const veska::PixelRect& rect, int scanlines,
+                   veska::ProgressSink* progress);
 
  signals:
   void titleChanged(const QString& title);

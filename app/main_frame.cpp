@@ -21,6 +21,7 @@
 #include "app/child_frame.h"
 #include "app/document.h"
 #include "app/veska_view.h"
+#include "app/process_command.h"
 #include "app/prompter.h"
 #include "app/resources.h"
 #include "dialogs/options_dialog.h"
@@ -350,6 +351,30 @@ void CMainFrame::OnFlipLeftRight() {
 void CMainFrame::OnOptions() {
   dialogs::OptionsDialog dialog(app_.Counts(), this);
   UiPrompter::Get().Run(dialog);
+}
+
+void CMainFrame::OnProcess() {
+  AVeskaDoc* doc = ActiveDocument();
+  if (doc == nullptr) return;
+  RunProcessCommand(app_, *FrameOf(doc)->View(), this);
+  UpdateCommands();
+}
+
+void CMainFrame::OnPreview() {
+  AVeskaDoc* doc = ActiveDocument();
+  if (doc == nullptr) return;
+  RunPreviewCommand(app_, *FrameOf(doc)->View(), this);
+  UpdateCommands();
+}
+
+void CMainFrame::OnMultiLuminance() {
+  if (AVeskaDoc* doc = ActiveDocument()) RunLuminanceCommand(*doc, veska::Luminance::kMulti, this);
+  UpdateCommands();
+}
+
+void CMainFrame::OnSingleLuminance() {
+  if (AVeskaDoc* doc = ActiveDocument()) RunLuminanceCommand(*doc, veska::Luminance::kSingle, this);
+  UpdateCommands();
 }
 
 void CMainFrame::OnCascade() { mdi_->cascadeSubWindows(); }

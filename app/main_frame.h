@@ -69,6 +69,10 @@ class CMainFrame final : public QMainWindow {
   void OnFlipUpDown();
   void OnFlipLeftRight();
   void OnOptions();
+  void OnProcess();
+  void OnPreview();
+  void OnMultiLuminance();
+  void OnSingleLuminance();
   void OnCascade();
   void OnTileHorizontally();
   void OnTileVertically();

@@ -10,7 +10,7 @@
 
 namespace veska::app {
 
-ProgressDialog::ProgressDialog(QWidget* parent) : QDialog(parent) {
+CProgressDlg::CProgressDlg(QWidget* parent) : QDialog(parent) {
   setWindowTitle(veska::kDefaultProgressText);
   setAccessibleName("Progress");
   percent_ = new QLabel(" 0 %");
@@ -23,7 +23,7 @@ ProgressDialog::ProgressDialog(QWidget* parent) : QDialog(parent) {
   bar_->setValue(0);
   cancel_ = new QPushButton("Cancel");
   cancel_->setAutoDefault(false);
-  connect(cancel_, &QPushButton::clicked, this, &ProgressDialog::cancelled);
+  connect(cancel_, &QPushButton::clicked, this, &CProgressDlg::cancelled);
   auto* row = new QHBoxLayout;
   row->addStretch();
   row->addWidget(cancel_);
@@ -35,7 +35,7 @@ ProgressDialog::ProgressDialog(QWidget* parent) : QDialog(parent) {
   setMinimumWidth(320);
 }
 
-void ProgressDialog::Show(const veska::ProgressRecord& record) {
+void CProgressDlg::Show(const veska::ProgressRecord& record) {
   setWindowTitle(QString::fromStdString(veska::ProgressText(record)));
   const int percent = veska::ProgressPercent(record);
   bar_->setValue(percent);
@@ -59,9 +59,9 @@ void ProgressWindow::Begin() {
   cancel_ = false;
   Post([this] {
     delete dialog_;
-    dialog_ = new ProgressDialog(parent_);
+    dialog_ = new CProgressDlg(parent_);
     dialog_->setWindowModality(Qt::ApplicationModal);
-    connect(dialog_, &ProgressDialog::cancelled, this, [this] { cancel_ = true; });
+    connect(dialog_, &CProgressDlg::cancelled, this, [this] { cancel_ = true; });
     dialog_->show();
   });
 }

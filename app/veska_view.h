@@ -4,8 +4,10 @@
 
 #include <QImage>
 #include <QScrollArea>
+#include <optional>
 
 #include "imagelib/image_desc.h"
+#include "imagelib/image_rect.h"
 
 class QLabel;
 
@@ -23,14 +25,21 @@ class CVeskaView final : public QScrollArea {
 
   AVeskaDoc& Document() const { return doc_; }
   // Whether the user has selected a rectangle; zoom in percent.
-  bool HasSelection() const { return false; }
-  int ZoomPercent() const { return 100; }
+  bool HasSelection() const { return selection_.has_value(); }
+  int ZoomPercent() const { return Zoom(); }
+
+  // The selected rectangle in image pixels, if any.
+  std::optional<veska::PixelRect> ImageSelection() const { return selection_; }
+  void SetImageSelection(const std::optional<veska::PixelRect>& rect) { selection_ = rect; }
+  void ClearSelection() { selection_.reset(); }
+  int Zoom() const { return 100; }
 
   void Refresh();
 
  private:
   AVeskaDoc& doc_;
   QLabel* picture_;
+  std::optional<veska::PixelRect> selection_;
 };
 
 }  // namespace veska::app
