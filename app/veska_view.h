@@ -4,8 +4,10 @@
 
 #include <QImage>
 #include <QScrollArea>
+#include <optional>
 
 #include "imagelib/image_desc.h"
+#include "imagelib/image_rect.h"
 
 class QLabel;
 
@@ -25,6 +27,10 @@ class CVeskaView final : public QScrollArea {
   // Whether the user has selected a rectangle; zoom in percent.
   bool HasSelection() const { return false; }
   int ZoomPercent() const { return 100; }
+  int Zoom() const { return ZoomPercent(); }
+  // The selection in image pixels, or nothing when there is none.
+  std::optional<veska::PixelRect> ImageSelection() const { return std::nullopt; }
+  void ClearSelection() {}
 
   void Refresh();
 
