@@ -158,7 +158,7 @@ PixelRect CoveringImageRect(const PixelRect& update, int sx, int sy, float zoom)
 }
 
 int PrintImage(const veska::AImage& image, QPaintDevice& device, const QRect& printable,
-               bool fit, QRect* drawn) {
+               bool fit) {
   const ImageDesc* desc = image.Desc();
   if (desc == nullptr) return status::kOk;
   const int deviceDpiX = device.logicalDpiX();
@@ -183,9 +183,11 @@ int PrintImage(const veska::AImage& image, QPaintDevice& device, const QRect& pr
   QPainter painter;
   if (!painter.begin(&device)) return status::kPrintError;
   painter.setRenderHint(QPainter::SmoothPixmapTransform);
-  painter.drawImage(target, ToQImage(*desc));
+  // Straight from the buffer: no full-size copy for the printer either.
+  painter.translate(target.topLeft());
+  painter.scale(double(target.width()) / desc->Width(), double(target.height()) / desc->Height());
+  DrawRows(painter, *desc, {0, 0, desc->Width() - 1, desc->Height() - 1});
   painter.end();
-  if (drawn != nullptr) *drawn = target;
   return status::kOk;
 }
 

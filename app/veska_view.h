@@ -64,10 +64,8 @@ inline constexpr char kModeMime[] = "application/x-veska-clipboard-format";
 // Draws `image` on `device` at its physical size from its dots per inch
 // (fit: the largest size with its aspect that fits `printable`, in device
 // pixels), top-left at the printable area's corner. Returns the status (0,
-// or 2026 when it does not fit and is not to be fitted) and the drawn
-// rectangle in device pixels.
-int PrintImage(const veska::AImage& image, QPaintDevice& device, const QRect& printable, bool fit,
-               QRect* drawn = nullptr);
+// or 2026 when it does not fit and is not to be fitted; nothing is drawn then).
+int PrintImage(const veska::AImage& image, QPaintDevice& device, const QRect& printable, bool fit);
 
 class CVeskaView final : public QAbstractScrollArea {
   Q_OBJECT

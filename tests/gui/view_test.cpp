@@ -79,28 +79,34 @@ TEST(ViewArithmetic, StatusPaneTextsForSingleMultipleAndZeroRecords) {
 }
 
 TEST(ViewArithmetic, PrintsAtPhysicalSizeAndFitsBothWays) {
-  QPicture page;
-  const double dpi = page.logicalDpiX();
-  ASSERT_EQ(page.logicalDpiY(), page.logicalDpiX());
-  auto inches = [dpi](int pixels) { return pixels / dpi; };
+  // The size drawn is read back from a recording paint device.
+  auto drawnInches = [](const AImage& image, const QRect& printable, bool fit) {
+    QPicture page;
+    const int status = app::PrintImage(image, page, printable, fit);
+    const QRect drawn = page.boundingRect();
+    return std::tuple{status, drawn.width() / double(page.logicalDpiX()),
+                      drawn.height() / double(page.logicalDpiY())};
+  };
+  const double dpi = QPicture().logicalDpiX();
   auto wide = MakeImage(3000, 1500, 8, [](int x, int) { return uint32_t(x & 255); });
   wide->SetResolution(300);
+  auto [status, width, height] =
+      drawnInches(*wide, QRect(0, 0, int(11 * dpi), int(10 * dpi)), false);
+  EXPECT_EQ(status, 0);
+  EXPECT_NEAR(width, 10, 0.02);
+  EXPECT_NEAR(height, 5, 0.02);
   const QRect letter(0, 0, int(8 * dpi), int(10.5 * dpi));
-  QRect drawn;
-  EXPECT_EQ(app::PrintImage(*wide, page, QRect(0, 0, int(11 * dpi), int(10 * dpi)), false, &drawn),
-            0);
-  EXPECT_NEAR(inches(drawn.width()), 10, 0.02);
-  EXPECT_NEAR(inches(drawn.height()), 5, 0.02);
-  EXPECT_EQ(app::PrintImage(*wide, page, letter, false), status::kTooLargeToPrint);
-  EXPECT_EQ(app::PrintImage(*wide, page, letter, true, &drawn), 0);
-  EXPECT_NEAR(inches(drawn.width()), 8, 0.02);
-  EXPECT_NEAR(inches(drawn.height()), 4, 0.02);
+  EXPECT_EQ(std::get<0>(drawnInches(*wide, letter, false)), status::kTooLargeToPrint);
+  std::tie(status, width, height) = drawnInches(*wide, letter, true);
+  EXPECT_NEAR(width, 8, 0.02);
+  EXPECT_NEAR(height, 4, 0.02);
   // Taller than the page: the height decides.
   auto tall = MakeImage(1500, 6000, 8, [](int, int y) { return uint32_t(y & 255); });
   tall->SetResolution(300);
-  EXPECT_EQ(app::PrintImage(*tall, page, letter, true, &drawn), 0);
-  EXPECT_NEAR(inches(drawn.height()), 10.5, 0.02);
-  EXPECT_NEAR(inches(drawn.width()), 2.625, 0.02);
+  std::tie(status, width, height) = drawnInches(*tall, letter, true);
+  EXPECT_EQ(status, 0);
+  EXPECT_NEAR(height, 10.5, 0.02);
+  EXPECT_NEAR(width, 2.625, 0.02);
 }
 
 class ViewTest : public GuiTest {
