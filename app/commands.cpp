@@ -27,9 +27,9 @@ bool ChildExists(const S& s) { return s.childExists; }
 bool CanGoMulti(const S& s) { return Loaded(s) && !s.multiChannel && !s.grayscale; }
 bool CanGoSingle(const S& s) { return Loaded(s) && s.multiChannel && !s.grayscale; }
 
-// Rows whose handler is nullptr and whose rule can enable them act on the
-// image window's display, selection, clipboard, printing and processing;
-// the image window's own work fills them in.
+// Rows whose handler is nullptr and whose rule can enable them are the image
+// commands with dialogs of their own and the processing commands; their own
+// work fills them in.
 constexpr Command kCommands[] = {
     {CommandId::kNew, "&New", "Ctrl+N", "Create a new document\nNew", nullptr, Always, &M::OnNew},
     {CommandId::kOpen, "&Open...", "Ctrl+O", "Open an existing document\nOpen",
@@ -43,17 +43,17 @@ constexpr Command kCommands[] = {
     {CommandId::kSaveAs, "Save &As...", "", "Save the active document with a new name\nSave As",
      nullptr, Always, &M::OnSaveAs},
     {CommandId::kPrint, "&Print...", "Ctrl+P", "Print the active document\nPrint",
-     ":/icons/file-print.svg", DocumentActive, nullptr},
+     ":/icons/file-print.svg", DocumentActive, &M::OnPrint},
     {CommandId::kPrintSetup, "P&rint Setup...", "",
      "Change the printer and printing options\nPrint Setup", nullptr, Always, &M::OnPrintSetup},
     {CommandId::kExit, "E&xit", "", "Quit the application; prompts to save documents\nExit",
      nullptr, Always, &M::OnExit},
     {CommandId::kCopy, "&Copy", "Ctrl+C|Ctrl+Ins",
-     "Copy the selection and put it on the Clipboard\nCopy", nullptr, HasSelection, nullptr},
+     "Copy the selection and put it on the Clipboard\nCopy", nullptr, HasSelection, &M::OnCopy},
     {CommandId::kPaste, "&Paste", "Ctrl+V|Shift+Ins", "Insert Clipboard contents\nPaste",
-     nullptr, ClipboardImage, nullptr},
+     nullptr, ClipboardImage, &M::OnPaste},
     {CommandId::kSelectAll, "&Select All", "Ctrl+A", "Select the entire document\nSelect All",
-     nullptr, HasPixels, nullptr},
+     nullptr, HasPixels, &M::OnSelectAll},
     // Bound to keys only, and never enabled.
     {CommandId::kCut, "Cu&t", "Ctrl+X|Shift+Del",
      "Cut the selection and put it on the Clipboard\nCut", nullptr, Never, nullptr},
@@ -65,20 +65,20 @@ constexpr Command kCommands[] = {
     {CommandId::kStatusBar, "&Status Bar", "", "Show or hide the status bar\nToggle StatusBar",
      nullptr, Always, &M::OnToggleStatusBar, true},
     {CommandId::kZoomCustom, "Zoom &Custom...", "", "Zoom to a specified percentage", nullptr,
-     Loaded, nullptr},
+     Loaded, &M::OnZoomCustom},
     {CommandId::kZoomIn, "&Zoom In", "+|=|Num++", "Enlarges image in ten percent increments",
-     ":/icons/zoom-in.svg", Loaded, nullptr},
+     ":/icons/zoom-in.svg", Loaded, &M::OnZoomIn},
     {CommandId::kZoomOut, "Z&oom Out", "-|_|Num+-", "Reduces image in ten percent increments",
-     ":/icons/zoom-out.svg", Loaded, nullptr},
+     ":/icons/zoom-out.svg", Loaded, &M::OnZoomOut},
     {CommandId::kZoomSelection, "Zoo&m Selection", "", "Zooms in on selected area", nullptr,
-     LoadedWithSelection, nullptr},
+     LoadedWithSelection, &M::OnZoomSelection},
     {CommandId::kZoomFit, "Zoom to Fit", "", "Zoom image to fill current window size",
-     ":/icons/zoom-fit.svg", LoadedWithPixels, nullptr},
+     ":/icons/zoom-fit.svg", LoadedWithPixels, &M::OnZoomFit},
     {CommandId::kZoomReset, "Zoom Reset", "", "Set image back to 100% zoom",
-     ":/icons/zoom-reset.svg", LoadedAndZoomed, nullptr},
+     ":/icons/zoom-reset.svg", LoadedAndZoomed, &M::OnZoomReset},
     {CommandId::kSynchronize, "S&ynchronize", "",
      "Share zoom and scroll position between all image windows", nullptr, DocumentActive,
-     nullptr, true},
+     &M::OnSynchronize, true},
     {CommandId::kRotate90, "90 Degrees", "", "Rotate the image a quarter turn clockwise",
      ":/icons/rotate-90.svg", Loaded, &M::OnRotate90},
     {CommandId::kRotate180, "180 Degrees", "", "Rotate the image a half turn",

@@ -170,6 +170,17 @@ bool AVeskaDoc::ProcessFrom(AVeskaDoc& source, const veska::PixelRect& rect, int
   return true;
 }
 
+bool AVeskaDoc::ReplaceWithPackedDib(std::vector<uint8_t>& block,
+                                     std::optional<uint32_t> luminanceMode) {
+  auto pasted = std::make_unique<AImage>();
+  pasted->Channels().SetMultiChannelFlag(image_->Channels().MultiChannel());
+  if (!pasted->CreateFromPackedDib(block.data(), block.size(), luminanceMode)) return false;
+  image_ = std::move(pasted);
+  SetModifiedFlag(true);
+  emit updateViews(UpdateHint::kReplaced);
+  return true;
+}
+
 void AVeskaDoc::SetTitle(const QString& title) {
   if (title == title_) return;
   title_ = title;

@@ -7,6 +7,8 @@
 #include <QObject>
 #include <QString>
 #include <memory>
+#include <optional>
+#include <vector>
 #include <utility>
 
 #include "image/aimage.h"
@@ -64,6 +66,13 @@ class AVeskaDoc final : public QObject {
   void Rotate(int degrees);  // 90 clockwise, 180, 270 (= 90 counter-clockwise)
   bool MixFrom(AVeskaDoc& secondary, int weightA, int weightB);
   bool Resize(int width, int height, bool resample);
+  // Replaces the image with a packed bitmap (a pasted one). The new image is
+  // built aside, so a failure (reported) leaves the image and the modified
+  // flag as they were; success marks the document modified and tells the
+  // views the image was replaced. A luminanceMode, when given, chooses one
+  // plane per colour (bit 0) or one composite plane; without one the store
+  // keeps its mode.
+  bool ReplaceWithPackedDib(std::vector<uint8_t>& block, std::optional<uint32_t> luminanceMode);
 
   const QString& Title() const { return title_; }
   void SetTitle(const QString& title);
