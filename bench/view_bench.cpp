@@ -42,12 +42,13 @@ struct Scene {
       for (int x = 0; x < kSide * 3; ++x) row[x] = uint8_t(x ^ y);
     }
     image.SetLoaded(true);
+    QImage target(1920, 1080, QImage::Format_RGB32);
+    target.fill(Qt::white);
     const double before = ResidentMb();
     view = std::make_unique<veska::app::CVeskaView>(doc);
     view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     view->resize(1920, 1080);
-    QImage target(1920, 1080, QImage::Format_RGB32);
     for (float zoom : {1.f, 12.f, 100.f, 800.f}) {
       view->SetZoom(zoom);
       view->viewport()->render(&target);
@@ -56,9 +57,12 @@ struct Scene {
   }
 };
 
+// Made on first use, gone before the application object.
+std::unique_ptr<Scene> theScene;
+
 Scene& TheScene() {
-  static Scene scene;
-  return scene;
+  if (!theScene) theScene = std::make_unique<Scene>();
+  return *theScene;
 }
 
 void BM_PaintViewport(benchmark::State& state) {
@@ -84,5 +88,6 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
+  theScene.reset();
   return 0;
 }
