@@ -171,7 +171,6 @@ class CVeskaView final : public QAbstractScrollArea {
  private:
   void OnUpdate(UpdateHint hint);
   void SetScrollSizes();
-  void RebuildColourTable();
   void FinishDrag(const QPoint& end);
   void CancelDrag();
   QRect ZoomedImageRect() const;
@@ -190,7 +189,6 @@ class CVeskaView final : public QAbstractScrollArea {
   bool dragging_ = false;
   QPoint dragOrigin_;
   QRubberBand* band_;
-  QList<QRgb> colourTable_;
   qint64 paintedArea_ = 0;
 };
 
