@@ -200,6 +200,7 @@ CVeskaView::CVeskaView(AVeskaDoc& doc, QWidget* parent)
   band_->hide();
   Views().append(this);
   connect(&doc_, &AVeskaDoc::updateViews, this, &CVeskaView::OnUpdate);
+  connect(&doc_, &AVeskaDoc::imageFree, viewport(), qOverload<>(&QWidget::update));
   ResetView(false);
 }
 
@@ -348,6 +349,9 @@ QRect CVeskaView::SelectionWindowRect() const {
 }
 
 void CVeskaView::paintEvent(QPaintEvent* event) {
+  // A worker is changing the pixels: nothing is read from them until it is
+  // done (the document then says so and the view repaints).
+  if (doc_.ImageBusy()) return;
   QPainter painter(viewport());
   for (const QRect& rect : event->region()) paintedArea_ += qint64(rect.width()) * rect.height();
   const QRect update = event->rect();
@@ -531,10 +535,11 @@ void CVeskaView::ZoomFit() {
 }
 
 void CVeskaView::ZoomCustom() {
-  WaitCursor wait;
   dialogs::ZoomCustomDialog dialog(this);
   dialog.percent = ZoomPercent();
   if (UiPrompter::Get().Run(dialog) != QDialog::Accepted) return;
+  // The wait cursor covers the zooming, not the typing.
+  WaitCursor wait;
   zoom_ = float(dialog.percent);
   ApplyZoom(0, 0);
   SizeFrameToImage(false);
