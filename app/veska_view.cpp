@@ -201,6 +201,7 @@ CVeskaView::CVeskaView(AVeskaDoc& doc, QWidget* parent)
   Views().append(this);
   connect(&doc_, &AVeskaDoc::updateViews, this, &CVeskaView::OnUpdate);
   connect(&doc_, &AVeskaDoc::imageFree, viewport(), qOverload<>(&QWidget::update));
+  connect(&doc_, &QObject::destroyed, this, [this] { documentGone_ = true; });
   ResetView(false);
 }
 
@@ -349,9 +350,7 @@ QRect CVeskaView::SelectionWindowRect() const {
 }
 
 void CVeskaView::paintEvent(QPaintEvent* event) {
-  // A worker is changing the pixels: nothing is read from them until it is
-  // done (the document then says so and the view repaints).
-  if (doc_.ImageBusy()) return;
+  if (!PixelsReadable()) return;
   QPainter painter(viewport());
   for (const QRect& rect : event->region()) paintedArea_ += qint64(rect.width()) * rect.height();
   const QRect update = event->rect();
@@ -387,7 +386,14 @@ void CVeskaView::paintEvent(QPaintEvent* event) {
 
 void CVeskaView::resizeEvent(QResizeEvent* event) {
   QAbstractScrollArea::resizeEvent(event);
-  SetScrollSizes();
+  if (PixelsReadable()) SetScrollSizes();
+}
+
+bool CVeskaView::PixelsReadable() const {
+  // The document may be gone before its window (both are deleted later), and
+  // a worker may be changing the pixels (the document then says when it is
+  // done and the view repaints).
+  return !documentGone_ && !doc_.ImageBusy();
 }
 
 void CVeskaView::scrollContentsBy(int dx, int dy) {
