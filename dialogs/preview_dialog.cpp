@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 #include "app/prompter.h"
 #include "dialogs/image_panel.h"
@@ -95,6 +96,7 @@ CPreviewDlg::CPreviewDlg(veska::AImage& image, const veska::PixelRect& selection
     list_->headerItem()->setTextAlignment(c, Qt::AlignCenter);
   }
   list_->installEventFilter(this);
+  list_->viewport()->installEventFilter(this);
   connect(list_, &QTreeWidget::itemDoubleClicked, this, &CPreviewDlg::OnDoubleClick);
 
   composite_ = new QCheckBox("Display Composite Image");
@@ -448,6 +450,13 @@ void CPreviewDlg::OnDoubleClick(QTreeWidgetItem* item, int column) {
 bool CPreviewDlg::eventFilter(QObject* watched, QEvent* event) {
   // A check box toggled by a single click goes back to its record's value.
   if (watched == list_ && event->type() == QEvent::FocusOut) RefreshListValues();
+  // A double click has decided the check box from the record: the release
+  // that ends it must not toggle the box once more.
+  if (watched == list_->viewport()) {
+    if (event->type() == QEvent::MouseButtonDblClick) swallowRelease_ = true;
+    if (event->type() == QEvent::MouseButtonRelease && std::exchange(swallowRelease_, false))
+      return true;
+  }
   return QDialog::eventFilter(watched, event);
 }
 
