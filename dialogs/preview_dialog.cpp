@@ -8,6 +8,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QSlider>
 #include <QTreeWidget>
@@ -88,6 +89,7 @@ CPreviewDlg::CPreviewDlg(veska::AImage& image, const veska::PixelRect& selection
   list_->setSortingEnabled(false);
   list_->header()->setSectionsClickable(false);
   list_->setColumnCount(7);
+  list_->setIconSize(QSize(12, 12));
   QStringList headers;
   for (const char* column : kColumns) headers << column;
   list_->setHeaderLabels(headers);
@@ -430,7 +432,10 @@ void CPreviewDlg::OnDoubleClick(QTreeWidgetItem* item, int column) {
     toggled = true;
   }
   if (AtMaximum(record)) {
-    if (column == kRangeMark) {
+    // The mark's 12 x 12 box, 3 pixels right of and 2 below the cell's corner.
+    const QRect mark(list_->header()->sectionViewportPosition(kRangeMark) + 3,
+                     list_->visualItemRect(item).top() + 2, 12, 12);
+    if (column == kRangeMark && mark.contains(doubleClickAt_)) {
       record.fullRange = !record.fullRange;
       toggled = true;
     }
@@ -453,7 +458,10 @@ bool CPreviewDlg::eventFilter(QObject* watched, QEvent* event) {
   // A double click has decided the check box from the record: the release
   // that ends it must not toggle the box once more.
   if (watched == list_->viewport()) {
-    if (event->type() == QEvent::MouseButtonDblClick) swallowRelease_ = true;
+    if (event->type() == QEvent::MouseButtonDblClick) {
+      swallowRelease_ = true;
+      doubleClickAt_ = static_cast<QMouseEvent*>(event)->position().toPoint();
+    }
     if (event->type() == QEvent::MouseButtonRelease && std::exchange(swallowRelease_, false))
       return true;
   }

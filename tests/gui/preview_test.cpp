@@ -213,6 +213,10 @@ TEST_F(PreviewTest, DoubleClicksSwitchPlanesTheirCheckBoxesAndFullRange) {
   ASSERT_EQ(dialog->Record(1).big, dialog->Record(1).bigMax);
   doubleClick(1, 2);
   EXPECT_FALSE(dialog->Record(1).fullRange);
+  doubleClick(1, 2);
+  EXPECT_TRUE(dialog->Record(1).fullRange);
+  doubleClick(1, 2);
+  EXPECT_FALSE(dialog->Record(1).fullRange);
   EXPECT_FALSE(image->Channels().Plane(1)->FullRange());
   // The red row's check box: red is switched off, and red is current.
   doubleClick(0, 0);
