@@ -6,6 +6,7 @@
 
 #include "app/document.h"
 #include "app/prompter.h"
+#include "app/wait_cursor.h"
 #include "dialogs/save_changes_dialog.h"
 
 namespace veska::app {
@@ -68,6 +69,29 @@ AVeskaDoc* Application::CreateDocument(const QString& title) {
   AVeskaDoc* doc = AddDocument();
   doc->SetTitle(title);
   emit documentAdded(doc);
+  return doc;
+}
+
+AVeskaDoc* Application::MakeProcessedDocument(AVeskaDoc& source, const veska::PixelRect& rect,
+                                               veska::ProgressSink* progress) {
+  WaitCursor wait;
+  AVeskaDoc* doc = NewDocument();
+  // The processing replaces the copy's luminance: it is not copied.
+  if (!doc->CopyFrom(source, rect, /*withLuminance=*/false) ||
+      !doc->ProcessFrom(source, rect, counts_.Full(), progress)) {
+    CloseDocument(*doc);
+    return nullptr;
+  }
+  return doc;
+}
+
+AVeskaDoc* Application::MakeCopiedDocument(AVeskaDoc& source) {
+  WaitCursor wait;
+  AVeskaDoc* doc = NewDocument();
+  if (!doc->CopyFrom(source, std::nullopt)) {
+    CloseDocument(*doc);
+    return nullptr;
+  }
   return doc;
 }
 

@@ -14,7 +14,12 @@
 #include <vector>
 
 #include "app/recent_files.h"
+#include "imagelib/image_rect.h"
 #include "engine/scanline_counts.h"
+
+namespace veska {
+class ProgressSink;
+}  // namespace veska
 
 namespace veska::app {
 
@@ -55,6 +60,15 @@ class Application final : public QObject {
   AVeskaDoc* NewDocument();
   // An empty document with a window, for the commands that derive one.
   AVeskaDoc* CreateDocument(const QString& title);
+  // A derived document: a new window holding `rect` of the source, then the
+  // Veska processing of it with the Full count, showing `progress`. When
+  // either step fails (or the user cancels) the new window is gone at once
+  // and nullptr is returned; a number the copy used up stays used.
+  AVeskaDoc* MakeProcessedDocument(AVeskaDoc& source, const veska::PixelRect& rect,
+                                   veska::ProgressSink* progress);
+  // A new window with a copy of the whole source image (Mix and Resize then
+  // work on it); nullptr, and no window, when the copy fails.
+  AVeskaDoc* MakeCopiedDocument(AVeskaDoc& source);
   // Opens `name` (from File Open, the recent-file list or the command line):
   // a file already open is activated, or, when modified, reopened only if
   // the user agrees to lose the changes. nullptr when nothing was opened.

@@ -10,6 +10,7 @@
 #include "app/wait_cursor.h"
 #include "app/worker.h"
 #include "image/image_file.h"
+#include "image/image_process.h"
 #include "image/prompter.h"
 #include "imagelib/block_cache.h"
 #include "imagelib/status.h"
@@ -36,7 +37,7 @@ bool AVeskaDoc::OpenDocument(const QString& path) {
   if (code == veska::status::kOk) code = veska::AskLoadOptions(file, options);
   if (code == veska::status::kOk) {
     WaitCursor wait;
-    code = RunOnWorker([&] { return veska::Load(*image_, file, options); });
+    code = RunOnImage([&] { return veska::Load(*image_, file, options); });
   }
   if (code != veska::status::kOk) {
     ReleaseImage();
@@ -44,6 +45,14 @@ bool AVeskaDoc::OpenDocument(const QString& path) {
     return false;
   }
   return image_->Loaded();
+}
+
+int AVeskaDoc::RunOnImage(const std::function<int()>& work) {
+  const bool wasBusy = std::exchange(busy_, true);
+  const int result = RunOnWorker(work);
+  busy_ = wasBusy;
+  if (!busy_) emit imageFree();
+  return result;
 }
 
 bool AVeskaDoc::SaveDocument(const QString& path) {
@@ -102,7 +111,7 @@ bool AVeskaDoc::Change(const std::function<bool(AImage&)>& operation, UpdateHint
   bool done;
   {
     WaitCursor wait;
-    done = RunOnWorker([&] { return operation(*image_) ? 1 : 0; }) != 0;
+    done = RunOnImage([&] { return operation(*image_) ? 1 : 0; }) != 0;
   }
   if (!done) return false;
   SetModifiedFlag(true);
@@ -135,6 +144,51 @@ bool AVeskaDoc::MixFrom(AVeskaDoc& secondary, int weightA, int weightB) {
 bool AVeskaDoc::Resize(int width, int height, bool resample) {
   return Change([=](AImage& image) { return image.Resize(width, height, resample ? 1 : 0); },
                 UpdateHint::kReplaced);
+}
+
+QString AVeskaDoc::DerivedTitle(const QString& sourceTitle, int number) {
+  return QString("%1%2").arg(sourceTitle.section('.', 0, 0)).arg(number);
+}
+
+bool AVeskaDoc::CopyFrom(AVeskaDoc& source, const std::optional<veska::PixelRect>& rect,
+                         bool withLuminance) {
+  AImage& from = source.Image();
+  if (RunOnImage([&] { return image_->Copy(from, rect, withLuminance) ? 1 : 0; }) == 0)
+    return false;
+  SetTitle(DerivedTitle(source.Title(), source.NextDerivedNumber()));
+  emit updateViews(UpdateHint::kReplaced);
+  SetModifiedFlag(true);
+  return true;
+}
+
+bool AVeskaDoc::ProcessFrom(AVeskaDoc& source, const veska::PixelRect& rect, int scanlines,
+                            veska::ProgressSink* progress) {
+  veska::ProcessRequest request;
+  request.rect = rect;
+  request.channel = veska::kAllChannels;
+  request.scanlines = uint16_t(scanlines);
+  request.progress = progress;
+  const AImage& from = source.Image();
+  const int code = RunOnImage([&] { return veska::ProcessImage(*image_, from, request); });
+  if (code != veska::status::kOk) {
+    if (code != veska::status::kCancelled) veska::ErrorReporter::Get().Report(code);
+    return false;
+  }
+  SetTitle(DerivedTitle(source.Title(), source.DerivedCount()));
+  emit updateViews(UpdateHint::kReplaced);
+  SetModifiedFlag(true);
+  return true;
+}
+
+bool AVeskaDoc::ReplaceWithPackedDib(std::vector<uint8_t>& block,
+                                     std::optional<uint32_t> luminanceMode) {
+  auto pasted = std::make_unique<AImage>();
+  pasted->Channels().SetMultiChannelFlag(image_->Channels().MultiChannel());
+  if (!pasted->CreateFromPackedDib(block.data(), block.size(), luminanceMode)) return false;
+  image_ = std::move(pasted);
+  SetModifiedFlag(true);
+  emit updateViews(UpdateHint::kReplaced);
+  return true;
 }
 
 void AVeskaDoc::SetTitle(const QString& title) {

@@ -6,10 +6,18 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
 #include <utility>
 
 #include "image/aimage.h"
+#include "imagelib/image_rect.h"
+
+namespace veska {
+class ProgressSink;
+}
 
 namespace veska::app {
 
@@ -37,6 +45,12 @@ class AVeskaDoc final : public QObject {
   // Gives the image's pixels and channels back; the document is empty.
   void ReleaseImage();
 
+  // Runs `work`, which changes the image, on a worker thread and returns
+  // its result. Meanwhile the image is busy: its views draw nothing from it,
+  // and they repaint once it is free again.
+  int RunOnImage(const std::function<int()>& work);
+  bool ImageBusy() const { return busy_; }
+
   veska::AImage& Image() { return *image_; }
   const veska::AImage& Image() const { return *image_; }
   veska::ChannelStore& Channels() { return image_->Channels(); }
@@ -59,6 +73,13 @@ class AVeskaDoc final : public QObject {
   void Rotate(int degrees);  // 90 clockwise, 180, 270 (= 90 counter-clockwise)
   bool MixFrom(AVeskaDoc& secondary, int weightA, int weightB);
   bool Resize(int width, int height, bool resample);
+  // Replaces the image with a packed bitmap (a pasted one). The new image is
+  // built aside, so a failure (reported) leaves the image and the modified
+  // flag as they were; success marks the document modified and tells the
+  // views the image was replaced. A luminanceMode, when given, chooses one
+  // plane per colour (bit 0) or one composite plane; without one the store
+  // keeps its mode.
+  bool ReplaceWithPackedDib(std::vector<uint8_t>& block, std::optional<uint32_t> luminanceMode);
 
   const QString& Title() const { return title_; }
   void SetTitle(const QString& title);
@@ -75,11 +96,33 @@ class AVeskaDoc final : public QObject {
   int DerivedCount() const { return derivedCount_; }
   int NextDerivedNumber() { return ++derivedCount_; }
 
+  // The title of a document derived from one titled `sourceTitle`: the title
+  // cut before its first "." followed by `number` (photo.jpg, 2 -> photo2).
+  static QString DerivedTitle(const QString& sourceTitle, int number);
+
+  // The first step of every derived document: this document's image becomes
+  // a copy of the source's, limited to `rect` when given (the channel store
+  // cut to it too); the source's derived count goes up and names this one;
+  // the views start again and the document is modified. A failed copy is
+  // reported, uses up no number and returns false. Without `withLuminance`
+  // the store's matrices are left out (ProcessFrom replaces them at once).
+  bool CopyFrom(AVeskaDoc& source, const std::optional<veska::PixelRect>& rect,
+                bool withLuminance = true);
+  // The Veska processing of a derived document: `rect` of the source
+  // processed into this document with all channels, `scanlines` per octant,
+  // the luminance rebuilt from the result, on a worker thread with
+  // `progress`. The engine's failure is reported, a cancel is not; either
+  // returns false and leaves the document as it was.
+  bool ProcessFrom(AVeskaDoc& source, const veska::PixelRect& rect, int scanlines,
+                   veska::ProgressSink* progress);
+
  signals:
   void titleChanged(const QString& title);
   void modifiedChanged(bool modified);
   void pathNameSet(const QString& path);
   void updateViews(veska::app::UpdateHint hint);
+  // The image is free again after RunOnImage.
+  void imageFree();
 
  private:
   // Runs an image operation off the user-interface thread under the wait
@@ -91,6 +134,7 @@ class AVeskaDoc final : public QObject {
   QString pathName_;
   bool modified_ = false;
   int derivedCount_ = 0;
+  bool busy_ = false;
 };
 
 }  // namespace veska::app

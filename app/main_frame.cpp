@@ -21,6 +21,7 @@
 #include "app/child_frame.h"
 #include "app/document.h"
 #include "app/veska_view.h"
+#include "app/process_command.h"
 #include "app/prompter.h"
 #include "app/resources.h"
 #include "dialogs/options_dialog.h"
@@ -57,7 +58,7 @@ CMainFrame::CMainFrame(Application& app, QWidget* parent)
   MakeStatusBar();
   UpdateRecentFiles();
 
-  connect(mdi_, &QMdiArea::subWindowActivated, this, [this] { UpdateCommands(); });
+  connect(mdi_, &QMdiArea::subWindowActivated, this, &CMainFrame::ViewActivated);
   connect(&app_, &Application::documentAdded, this, &CMainFrame::AddFrame);
   connect(&app_, &Application::documentClosing, this, &CMainFrame::RemoveFrame);
   connect(&app_, &Application::activateRequested, this, &CMainFrame::Activate);
@@ -229,6 +230,27 @@ CChildFrame* CMainFrame::FrameOf(const AVeskaDoc* doc) const {
   return it != frames_.end() ? it->second : nullptr;
 }
 
+CVeskaView* CMainFrame::ActiveView() const {
+  CChildFrame* frame = FrameOf(ActiveDocument());
+  return frame != nullptr ? frame->View() : nullptr;
+}
+
+void CMainFrame::ViewActivated(QMdiSubWindow* window) {
+  auto* frame = qobject_cast<CChildFrame*>(window);
+  CVeskaView* view = frame != nullptr ? frame->View() : nullptr;
+  if (view != activeView_) {
+    if (activeView_ != nullptr) activeView_->Deactivated();
+    activeView_ = view;
+    if (view != nullptr) view->Activated();
+  }
+  UpdateCommands();
+}
+
+void CMainFrame::ShowImageStatus(const ImageStatus* status) {
+  const QStringList texts = StatusPaneTexts(status != nullptr ? *status : ImageStatus{});
+  for (int i = 0; i < texts.size(); ++i) panes_[size_t(i) + 1]->setText(texts[i]);
+}
+
 CommandState CMainFrame::State() const {
   CommandState state;
   state.childExists = !frames_.empty();
@@ -246,7 +268,7 @@ CommandState CMainFrame::State() const {
   state.multiChannel = doc->Channels().MultiChannel();
   if (CChildFrame* frame = FrameOf(doc)) {
     state.hasSelection = frame->View()->HasSelection();
-    state.zoomIs100 = frame->View()->ZoomPercent() == 100;
+    state.zoomIs100 = frame->View()->ZoomFactor() == 100;
   }
   return state;
 }
@@ -263,9 +285,13 @@ void CMainFrame::AddFrame(AVeskaDoc* doc) {
   frames_[doc] = frame;
   connect(doc, &AVeskaDoc::modifiedChanged, this, &CMainFrame::UpdateCommands);
   connect(doc, &AVeskaDoc::updateViews, this, &CMainFrame::UpdateCommands);
+  connect(frame->View(), &CVeskaView::message, this, &CMainFrame::SetMessage);
+  connect(frame->View(), &CVeskaView::statusChanged, this, &CMainFrame::ShowImageStatus);
+  connect(frame->View(), &CVeskaView::stateChanged, this, &CMainFrame::UpdateCommands);
   mdi_->addSubWindow(frame);
   frame->resize(520, 400);
   frame->show();
+  frame->View()->ResetView(true);
   mdi_->setActiveSubWindow(frame);
   UpdateCommands();
 }
@@ -327,6 +353,50 @@ void CMainFrame::OnToggleStatusBar() {
   statusBar()->setVisible(Action(CommandId::kStatusBar)->isChecked());
 }
 
+void CMainFrame::OnCopy() {
+  if (CVeskaView* view = ActiveView()) view->Copy();
+}
+
+void CMainFrame::OnPaste() {
+  if (CVeskaView* view = ActiveView()) view->Paste();
+}
+
+void CMainFrame::OnSelectAll() {
+  if (CVeskaView* view = ActiveView()) view->SelectAll();
+}
+
+void CMainFrame::OnPrint() {
+  if (CVeskaView* view = ActiveView()) view->Print(printer_);
+}
+
+void CMainFrame::OnZoomCustom() {
+  if (CVeskaView* view = ActiveView()) view->ZoomCustom();
+}
+
+void CMainFrame::OnZoomIn() {
+  if (CVeskaView* view = ActiveView()) view->ZoomIn();
+}
+
+void CMainFrame::OnZoomOut() {
+  if (CVeskaView* view = ActiveView()) view->ZoomOut();
+}
+
+void CMainFrame::OnZoomSelection() {
+  if (CVeskaView* view = ActiveView()) view->ZoomSelection();
+}
+
+void CMainFrame::OnZoomFit() {
+  if (CVeskaView* view = ActiveView()) view->ZoomFit();
+}
+
+void CMainFrame::OnZoomReset() {
+  if (CVeskaView* view = ActiveView()) view->ZoomReset();
+}
+
+void CMainFrame::OnSynchronize() {
+  CVeskaView::SetSynchronized(Action(CommandId::kSynchronize)->isChecked());
+}
+
 void CMainFrame::OnRotate90() {
   if (AVeskaDoc* doc = ActiveDocument()) doc->Rotate(90);
 }
@@ -350,6 +420,30 @@ void CMainFrame::OnFlipLeftRight() {
 void CMainFrame::OnOptions() {
   dialogs::OptionsDialog dialog(app_.Counts(), this);
   UiPrompter::Get().Run(dialog);
+}
+
+void CMainFrame::OnProcess() {
+  AVeskaDoc* doc = ActiveDocument();
+  if (doc == nullptr) return;
+  RunProcessCommand(app_, *FrameOf(doc)->View(), this);
+  UpdateCommands();
+}
+
+void CMainFrame::OnPreview() {
+  AVeskaDoc* doc = ActiveDocument();
+  if (doc == nullptr) return;
+  RunPreviewCommand(app_, *FrameOf(doc)->View(), this);
+  UpdateCommands();
+}
+
+void CMainFrame::OnMultiLuminance() {
+  if (AVeskaDoc* doc = ActiveDocument()) RunLuminanceCommand(*doc, veska::Luminance::kMulti, this);
+  UpdateCommands();
+}
+
+void CMainFrame::OnSingleLuminance() {
+  if (AVeskaDoc* doc = ActiveDocument()) RunLuminanceCommand(*doc, veska::Luminance::kSingle, this);
+  UpdateCommands();
 }
 
 void CMainFrame::OnCascade() { mdi_->cascadeSubWindows(); }

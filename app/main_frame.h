@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QPrinter>
 #include <map>
 #include <memory>
@@ -25,6 +26,8 @@ namespace veska::app {
 class AVeskaDoc;
 class Application;
 class CChildFrame;
+class CVeskaView;
+struct ImageStatus;
 
 class CMainFrame final : public QMainWindow {
   Q_OBJECT
@@ -44,6 +47,8 @@ class CMainFrame final : public QMainWindow {
   // The active document, or nullptr.
   AVeskaDoc* ActiveDocument() const;
   CChildFrame* FrameOf(const AVeskaDoc* doc) const;
+  // The active document's image window, or nullptr.
+  CVeskaView* ActiveView() const;
   // The recent-file entries of the File menu (hidden when unused).
   const std::vector<QAction*>& RecentActions() const { return recentActions_; }
   // Status bar panes: 0 is the message pane, 1..8 the image panes.
@@ -63,12 +68,27 @@ class CMainFrame final : public QMainWindow {
   void OnExit();
   void OnToggleToolBar();
   void OnToggleStatusBar();
+  void OnCopy();
+  void OnPaste();
+  void OnSelectAll();
+  void OnPrint();
+  void OnZoomCustom();
+  void OnZoomIn();
+  void OnZoomOut();
+  void OnZoomSelection();
+  void OnZoomFit();
+  void OnZoomReset();
+  void OnSynchronize();
   void OnRotate90();
   void OnRotate180();
   void OnRotate270();
   void OnFlipUpDown();
   void OnFlipLeftRight();
   void OnOptions();
+  void OnProcess();
+  void OnPreview();
+  void OnMultiLuminance();
+  void OnSingleLuminance();
   void OnCascade();
   void OnTileHorizontally();
   void OnTileVertically();
@@ -94,6 +114,10 @@ class CMainFrame final : public QMainWindow {
   void RemoveFrame(AVeskaDoc* doc);
   void Activate(AVeskaDoc* doc);
   void SetMessage(const QString& text);
+  // The image panes from a view's figures; nullptr: the zero record.
+  void ShowImageStatus(const ImageStatus* status);
+  // Tells the window that lost activation, then the one that gained it.
+  void ViewActivated(QMdiSubWindow* window);
   void Tile(Qt::Orientation orientation);
 
   Application& app_;
@@ -108,6 +132,7 @@ class CMainFrame final : public QMainWindow {
   std::vector<QLabel*> panes_;
   std::map<const AVeskaDoc*, CChildFrame*> frames_;
   QPrinter printer_;
+  QPointer<CVeskaView> activeView_;
   bool shownOnce_ = false;
 };
 

@@ -6,11 +6,12 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QThread>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace veska::app {
 
-ProgressDialog::ProgressDialog(QWidget* parent) : QDialog(parent) {
+CProgressDlg::CProgressDlg(QWidget* parent) : QDialog(parent) {
   setWindowTitle(veska::kDefaultProgressText);
   setAccessibleName("Progress");
   percent_ = new QLabel(" 0 %");
@@ -23,7 +24,7 @@ ProgressDialog::ProgressDialog(QWidget* parent) : QDialog(parent) {
   bar_->setValue(0);
   cancel_ = new QPushButton("Cancel");
   cancel_->setAutoDefault(false);
-  connect(cancel_, &QPushButton::clicked, this, &ProgressDialog::cancelled);
+  connect(cancel_, &QPushButton::clicked, this, &CProgressDlg::cancelled);
   auto* row = new QHBoxLayout;
   row->addStretch();
   row->addWidget(cancel_);
@@ -35,7 +36,7 @@ ProgressDialog::ProgressDialog(QWidget* parent) : QDialog(parent) {
   setMinimumWidth(320);
 }
 
-void ProgressDialog::Show(const veska::ProgressRecord& record) {
+void CProgressDlg::Show(const veska::ProgressRecord& record) {
   setWindowTitle(QString::fromStdString(veska::ProgressText(record)));
   const int percent = veska::ProgressPercent(record);
   bar_->setValue(percent);
@@ -59,17 +60,40 @@ void ProgressWindow::Begin() {
   cancel_ = false;
   Post([this] {
     delete dialog_;
-    dialog_ = new ProgressDialog(parent_);
+    dialog_ = new CProgressDlg(parent_);
     dialog_->setWindowModality(Qt::ApplicationModal);
-    connect(dialog_, &ProgressDialog::cancelled, this, [this] { cancel_ = true; });
+    connect(dialog_, &CProgressDlg::cancelled, this, [this] { cancel_ = true; });
     dialog_->show();
   });
 }
 
 void ProgressWindow::Show(const veska::ProgressRecord& record) {
-  Post([this, record] {
+  if (QThread::currentThread() == thread()) {
     if (dialog_ != nullptr) dialog_->Show(record);
-  });
+    return;
+  }
+  // From the engine's thread the window shows the newest record at most once
+  // per kShowIntervalMs: repainting it for every step would take the
+  // processors from the engine.
+  {
+    const std::lock_guard<std::mutex> lock(latestMutex_);
+    latest_ = record;
+    if (showPending_) return;
+    showPending_ = true;
+  }
+  QMetaObject::invokeMethod(
+      this, [this] { QTimer::singleShot(kShowIntervalMs, this, &ProgressWindow::ShowLatest); },
+      Qt::QueuedConnection);
+}
+
+void ProgressWindow::ShowLatest() {
+  veska::ProgressRecord record;
+  {
+    const std::lock_guard<std::mutex> lock(latestMutex_);
+    record = latest_;
+    showPending_ = false;
+  }
+  if (dialog_ != nullptr) dialog_->Show(record);
 }
 
 bool ProgressWindow::CancelRequested() { return cancel_.exchange(false); }

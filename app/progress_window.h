@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <atomic>
 #include <functional>
+#include <mutex>
 
 #include "engine/progress.h"
 
@@ -21,10 +22,10 @@ namespace veska::app {
 
 // The window of one engine run: caption, percentage, bar and Cancel. Escape
 // counts as Cancel; Cancel only asks, and the window stays until the run ends.
-class ProgressDialog final : public QDialog {
+class CProgressDlg final : public QDialog {
   Q_OBJECT
  public:
-  explicit ProgressDialog(QWidget* parent);
+  explicit CProgressDlg(QWidget* parent);
   // Shows the record's text as the caption and its percentage.
   void Show(const veska::ProgressRecord& record);
   QPushButton* CancelButton() const { return cancel_; }
@@ -51,14 +52,20 @@ class ProgressWindow final : public QObject, public veska::ProgressSink {
   void End() override;
 
   // The dialog while it exists (tests press its Cancel).
-  ProgressDialog* Dialog() const { return dialog_; }
+  CProgressDlg* Dialog() const { return dialog_; }
+
+  static constexpr int kShowIntervalMs = 40;
 
  private:
   void Post(std::function<void()> work);
+  void ShowLatest();
 
   QPointer<QWidget> parent_;
-  QPointer<ProgressDialog> dialog_;
+  QPointer<CProgressDlg> dialog_;
   std::atomic<bool> cancel_{false};
+  std::mutex latestMutex_;
+  veska::ProgressRecord latest_;
+  bool showPending_ = false;  // guarded by latestMutex_
 };
 
 }  // namespace veska::app

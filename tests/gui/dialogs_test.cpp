@@ -219,7 +219,7 @@ TEST_F(BatchTest, CancelInTheProgressWindowEndsTheRunAtThatEntry) {
   prompter_.dialogScripts.push_back([&](QDialog& dialog) {
     auto& batch = static_cast<dialogs::BatchCommandsDialog&>(dialog);
     EXPECT_TRUE(QTest::qWaitFor([&] { return batch.Progress()->Dialog() != nullptr; }, 60000));
-    if (app::ProgressDialog* progress = batch.Progress()->Dialog())
+    if (app::CProgressDlg* progress = batch.Progress()->Dialog())
       QTest::mouseClick(progress->CancelButton(), Qt::LeftButton);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !batch.Running(); }, 120000));
     log = batch.LogText();

@@ -21,11 +21,6 @@ namespace {
 using app::CommandId;
 using dialogs::SaveChangesDialog;
 
-QByteArray Bytes(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 int StoredWidth(const QString& path) {
   AImage image;
   return Load(image, path.toStdString()) == 0 ? image.Width() : -1;

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -121,6 +122,12 @@ inline int Click(QDialog& dialog, const QString& text) {
   }
   ADD_FAILURE() << "no button " << text.toStdString();
   return -1;
+}
+
+// The whole content of a file; empty when it cannot be read.
+inline QByteArray Bytes(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // Replaces the text of `box` by typing `text` as a user does.
