@@ -227,13 +227,21 @@ bool CMixDlg::FillLists() {
   listed_.clear();
   primaryList_->clear();
   secondaryList_->clear();
+  bool complete = true;
   for (app::AVeskaDoc* doc : *documents_) {
-    if (!doc->Loaded()) return false;
+    if (!doc->Loaded()) {
+      complete = false;
+      break;
+    }
     if (!MixCompatible(CheckMixCompatible(doc->Image()))) continue;
     listed_.push_back(doc);
     primaryList_->addItem(doc->Title());
     secondaryList_->addItem(doc->Title());
   }
+  // Filling selects nothing; the rules below choose.
+  primaryList_->setCurrentIndex(-1);
+  secondaryList_->setCurrentIndex(-1);
+  if (!complete) return false;
   const int count = int(listed_.size());
   const int k = primaryList_->findText(primary_->Title(), Qt::MatchExactly | Qt::MatchCaseSensitive);
   if (k < 0) {

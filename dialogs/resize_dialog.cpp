@@ -151,6 +151,7 @@ bool CResizeDlg::Initialise() {
       ++at;
     sameSize_->insertItem(at, doc->Title(), QVariant::fromValue<void*>(doc));
   }
+  sameSize_->setCurrentIndex(-1);
   u_ = kInches;
   constrainFlag_ = true;
   if (current_ != nullptr) {

@@ -2,8 +2,10 @@
 // weights from the slider, the box and the mode, and the saved mix against
 // the command line's.
 #include <QComboBox>
+#include <QMdiArea>
 #include <QSlider>
 
+#include "app/child_frame.h"
 #include "dialogs/mix_dialog.h"
 #include "gui_support.h"
 #include "image/image_file.h"
@@ -124,6 +126,28 @@ TEST_F(MixTest, OffersOnlyCompatibleDocumentsAndPicksTheNeighbour) {
   EXPECT_EQ(result, QDialog::Rejected);
   EXPECT_EQ(app_->Documents().size(), 5u) << "no new window";
   EXPECT_TRUE(prompter_.questions.empty()) << prompter_.TakeTexts().toStdString();
+}
+
+TEST_F(MixTest, AnEmptyDocumentStopsTheListingWithAMessage) {
+  WriteSampleImage(Path("photo.png"), 24);
+  AVeskaDoc* photo = OpenThroughMenu(Path("photo.png"));
+  ASSERT_NE(photo, nullptr);
+  Trigger(CommandId::kNew);
+  window_->MdiArea()->setActiveSubWindow(window_->FrameOf(photo));
+  RunMix([&](CMixDlg& dialog) {
+    EXPECT_EQ(prompter_.TakeTexts(), dialogs::kMixListFailed);
+    // What was listed before the empty document stays, and the dialog too.
+    EXPECT_EQ(Titles(dialog.PrimaryList()), QStringList{"photo.png"});
+    EXPECT_EQ(dialog.PrimaryList()->currentIndex(), -1);
+    EXPECT_EQ(Click(dialog, "OK"), -1) << "nothing chosen, nothing mixed";
+    // The panel grows with the dialog.
+    const int panelWidth = dialog.Panel()->width();
+    dialog.resize(dialog.width() + 200, dialog.height() + 100);
+    QApplication::processEvents();
+    EXPECT_EQ(dialog.Panel()->width(), panelWidth + 200);
+    return Click(dialog, "Cancel");
+  });
+  EXPECT_EQ(app_->Documents().size(), 2u);
 }
 
 TEST_F(MixTest, SavedMixIsTheCommandLinesMix) {
