@@ -310,17 +310,17 @@ void CMixDlg::OnSliderAction(int action) {
     case QAbstractSlider::SliderPageStepSub:
     case QAbstractSlider::SliderPageStepAdd:
     case QAbstractSlider::SliderMove:
+      // The slider reports an action before it takes the new position.
+      percent_ = slider_->sliderPosition();
+      primaryWeight_ = 100 - percent_;
+      WriteControls();
       break;
     default:
-      return;
+      break;
   }
-  // The slider reports an action before it takes the new position.
-  percent_ = slider_->sliderPosition();
-  primaryWeight_ = 100 - percent_;
-  WriteControls();
   // A step from the keyboard or a click beside the handle ends at once.
   if (action != QAbstractSlider::SliderMove && !slider_->isSliderDown()) {
-    slider_->setValue(percent_);
+    slider_->setValue(slider_->sliderPosition());
     UpdatePreview();
     WriteControls();
   }
