@@ -80,18 +80,6 @@ QImage RowsView(const ImageDesc& desc, const PixelRect& rect) {
   return view;
 }
 
-// Draws `rect` of `desc` with its top-left image corner at the painter's
-// (rect.left, rect.top), one image pixel per painter unit.
-void DrawRows(QPainter& painter, const ImageDesc& desc, const PixelRect& rect) {
-  const QImage rows = RowsView(desc, rect);
-  if (rows.isNull()) return;
-  painter.save();
-  painter.translate(rect.left, rect.bottom + 1);
-  painter.scale(1, -1);
-  painter.drawImage(0, 0, rows);
-  painter.restore();
-}
-
 QString NumberForm(const char* label, int value) {
   return value < 0 ? QString::asprintf("%s ", label) : QString::asprintf("%s %d", label, value);
 }
@@ -124,6 +112,16 @@ QImage ToQImage(const veska::ImageDesc& desc) {
   if (desc.pixels == nullptr || desc.Width() <= 0 || desc.Height() <= 0) return {};
   const PixelRect whole{0, 0, desc.Width() - 1, desc.Height() - 1};
   return RowsView(desc, whole).mirrored(false, true);  // a top-down copy
+}
+
+void DrawImageRect(QPainter& painter, const ImageDesc& desc, const PixelRect& rect) {
+  const QImage rows = RowsView(desc, rect);
+  if (rows.isNull()) return;
+  painter.save();
+  painter.translate(rect.left, rect.bottom + 1);
+  painter.scale(1, -1);
+  painter.drawImage(0, 0, rows);
+  painter.restore();
 }
 
 QStringList StatusPaneTexts(const ImageStatus& s) {
@@ -186,7 +184,7 @@ int PrintImage(const veska::AImage& image, QPaintDevice& device, const QRect& pr
   // Straight from the buffer: no full-size copy for the printer either.
   painter.translate(target.topLeft());
   painter.scale(double(target.width()) / desc->Width(), double(target.height()) / desc->Height());
-  DrawRows(painter, *desc, {0, 0, desc->Width() - 1, desc->Height() - 1});
+  DrawImageRect(painter, *desc, {0, 0, desc->Width() - 1, desc->Height() - 1});
   painter.end();
   return status::kOk;
 }
@@ -372,7 +370,7 @@ void CVeskaView::paintEvent(QPaintEvent* event) {
     painter.save();
     painter.translate(-sx, -sy);
     painter.scale(zoom_ * 0.01, zoom_ * 0.01);
-    DrawRows(painter, *desc, rect);
+    DrawImageRect(painter, *desc, rect);
     painter.restore();
   }
   painting_ = false;

@@ -18,6 +18,7 @@
 #include "imagelib/image_rect.h"
 
 class QPaintDevice;
+class QPainter;
 class QPrinter;
 class QRubberBand;
 
@@ -32,6 +33,10 @@ enum class UpdateHint;
 
 // The pixels of `desc` (8-bit with colour table, or 24-bit) as a QImage.
 QImage ToQImage(const veska::ImageDesc& desc);
+// Draws `rect` of `desc` straight from its buffer, no copy, with the rect's
+// top-left image corner at the painter's (rect.left, rect.top), one image
+// pixel per painter unit (scale the painter to zoom).
+void DrawImageRect(QPainter& painter, const veska::ImageDesc& desc, const veska::PixelRect& rect);
 
 // What the status bar's image panes show. Channels 1 and 2 count only with
 // multiple channels.
@@ -166,7 +171,6 @@ class CVeskaView final : public QAbstractScrollArea {
  private:
   void OnUpdate(UpdateHint hint);
   void SetScrollSizes();
-  void RebuildColourTable();
   void FinishDrag(const QPoint& end);
   void CancelDrag();
   QRect ZoomedImageRect() const;
@@ -185,7 +189,6 @@ class CVeskaView final : public QAbstractScrollArea {
   bool dragging_ = false;
   QPoint dragOrigin_;
   QRubberBand* band_;
-  QList<QRgb> colourTable_;
   qint64 paintedArea_ = 0;
 };
 

@@ -1,7 +1,9 @@
 #include "dialogs/image_panel.h"
 
+#include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QThread>
 #include <algorithm>
 #include <cmath>
 
@@ -152,8 +154,6 @@ CImagePanel::~CImagePanel() = default;
 
 void CImagePanel::SetSource(veska::AImage* image) {
   source_ = image;
-  const veska::ImageDesc* desc = image != nullptr ? image->Desc() : nullptr;
-  sourcePicture_ = desc != nullptr ? app::ToQImage(*desc) : QImage();
   RecomputeVisibleRegion();
 }
 
@@ -220,17 +220,23 @@ void CImagePanel::paintEvent(QPaintEvent*) {
   if (resultValid_ && !outputPicture_.isNull()) {
     painter.scale(renderScale_, renderScale_);
     painter.drawImage(QPoint(0, 0), outputPicture_);
-  } else if (!sourcePicture_.isNull()) {
+  } else if (const veska::ImageDesc* desc = source_->Desc();
+             desc != nullptr && visible_.right >= visible_.left &&
+             visible_.bottom >= visible_.top) {
+    // Straight from the source's buffer: no copy of the whole image.
     painter.scale(zoom_, zoom_);
-    painter.drawImage(QPoint(0, 0), sourcePicture_,
-                      QRect(visible_.left, visible_.top, visible_.Width(), visible_.Height()));
+    painter.translate(-visible_.left, -visible_.top);
+    app::DrawImageRect(painter, *desc, visible_);
   }
 }
 
 CPreviewPanel::CPreviewPanel(int scanlines, QWidget* parent)
     : CImagePanel(parent), scanlines_(scanlines) {}
 
+CPreviewPanel::~CPreviewPanel() { StopLive(); }
+
 void CPreviewPanel::Reprocess() {
+  StopLive();
   resultValid_ = false;
   update();
   ProcessVisibleRegion();
@@ -240,15 +246,95 @@ void CPreviewPanel::Reprocess() {
 void CPreviewPanel::ProcessVisibleRegion() {
   if (source_ == nullptr) return;
   RecomputeVisibleRegion();
+  QElapsedTimer timer;
+  timer.start();
   const PreviewResult result =
       ProcessPreview(output_, *source_, visible_, zoom_, channel_, scanlines_);
   if (!result.processed) return;
+  lastMs_ = timer.elapsed();
   ++computations_;
   if (result.status != veska::status::kOk) {
     veska::ErrorReporter::Get().Report(result.status);
     return;
   }
   renderScale_ = result.renderScale;
+}
+
+void CPreviewPanel::RequestLive(std::function<void()> prepare, std::function<void()> restore) {
+  if (source_ == nullptr || source_->Desc() == nullptr || !LiveAllowed() || dragging_) return;
+  if (!liveActive_) {
+    liveActive_ = true;
+    restore_ = std::move(restore);
+  }
+  pendingPrepare_ = std::move(prepare);
+  if (liveThread_ == nullptr) StartLive();
+}
+
+void CPreviewPanel::StartLive() {
+  std::function<void()> prepare = std::move(pendingPrepare_);
+  pendingPrepare_ = nullptr;
+  if (prepare) prepare();
+  RecomputeVisibleRegion();
+  const veska::PixelRect visible = visible_;
+  const float zoom = zoom_;
+  const int channel = channel_;
+  const int scanlines = scanlines_;
+  const veska::AImage* source = source_;
+  ++liveRuns_;
+  liveThread_.reset(QThread::create([=, this] {
+    QElapsedTimer timer;
+    timer.start();
+    liveResult_ = ProcessPreview(liveOutput_, *source, visible, zoom, channel, scanlines);
+    liveMs_ = timer.elapsed();
+  }));
+  const int generation = liveGeneration_;
+  connect(liveThread_.get(), &QThread::finished, this,
+          [this, generation] { LiveFinished(generation); });
+  liveThread_->start();
+}
+
+void CPreviewPanel::LiveFinished(int generation) {
+  if (generation != liveGeneration_ || liveThread_ == nullptr) return;  // stopped meanwhile
+  liveThread_->wait();
+  liveThread_.reset();
+  if (liveResult_.processed) lastMs_ = liveMs_;
+  if (pendingPrepare_) {
+    // A newer pair is waiting: this result is outdated and not shown.
+    StartLive();
+    return;
+  }
+  if (!liveResult_.processed || liveResult_.status != veska::status::kOk) return;
+  const veska::ImageDesc* desc = liveOutput_.Desc();
+  if (desc == nullptr) return;
+  livePicture_ = app::ToQImage(*desc);
+  liveScale_ = liveResult_.renderScale;
+  update();
+}
+
+void CPreviewPanel::StopLive() {
+  ++liveGeneration_;
+  if (liveThread_ != nullptr) {
+    liveThread_->wait();
+    liveThread_.reset();
+  }
+  pendingPrepare_ = nullptr;
+  if (liveActive_) {
+    liveActive_ = false;
+    if (restore_) restore_();
+    restore_ = nullptr;
+  }
+  if (!livePicture_.isNull()) {
+    livePicture_ = QImage();
+    update();
+  }
+}
+
+void CPreviewPanel::paintEvent(QPaintEvent* event) {
+  if (livePicture_.isNull() || dragging_) return CImagePanel::paintEvent(event);
+  QPainter painter(this);
+  painter.fillRect(rect(), palette().color(QPalette::Dark));
+  painter.scale(liveScale_, liveScale_);
+  painter.drawImage(QPoint(0, 0), livePicture_);
 }
 
 }  // namespace veska::dialogs

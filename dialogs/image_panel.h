@@ -8,11 +8,14 @@
 #include <QImage>
 #include <QPoint>
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <optional>
 
 #include "image/aimage.h"
 #include "imagelib/image_rect.h"
+
+class QThread;
 
 namespace veska::dialogs {
 
@@ -85,26 +88,72 @@ class CImagePanel : public QWidget {
   QImage outputPicture_;
   bool resultValid_ = false;
   veska::AImage* source_ = nullptr;
-  QImage sourcePicture_;
 };
 
 class CPreviewPanel final : public CImagePanel {
   Q_OBJECT
  public:
+  // Live refreshing is offered only while a computation of the visible
+  // region takes less than this.
+  static constexpr qint64 kLiveLimitMs = 30;
+
   explicit CPreviewPanel(int scanlines, QWidget* parent = nullptr);
+  ~CPreviewPanel() override;
 
   void SetChannel(int channel) { channel_ = channel; }
   int Channel() const { return channel_; }
+  // Stops live refreshing first, so the result shown is this computation's.
   void Reprocess() override;
   // Processes the visible region into the output image.
   void ProcessVisibleRegion();
   // How many computations have run (tests see a skipped one).
   int Computations() const { return computations_; }
 
+  // Live refreshing while a slider is dragged. The visible region is
+  // processed again off the user-interface thread; `prepare` runs on this
+  // thread just before (it puts the dragged cursors into the planes the run
+  // reads) and `restore` once when live refreshing stops (it puts back what
+  // the planes held). A request made while a run is busy waits, and only the
+  // newest waiting one runs; a result is shown only when no newer request
+  // came after it. Nothing happens while the last computation took
+  // kLiveLimitMs or more.
+  void RequestLive(std::function<void()> prepare, std::function<void()> restore);
+  // Waits for a busy run, forgets the waiting request, restores the planes
+  // and shows the last ordinary result again. Afterwards nothing reads the
+  // source on another thread.
+  void StopLive();
+  bool LiveAllowed() const { return lastMs_ >= 0 && lastMs_ < kLiveLimitMs; }
+  // Live runs started, and the picture of the live result shown (null: none).
+  int LiveRuns() const { return liveRuns_; }
+  const QImage& LivePicture() const { return livePicture_; }
+  // The ordinary result as drawn (tests compare the live one with it).
+  const QImage& OutputPicture() const { return outputPicture_; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
  private:
+  void StartLive();
+  void LiveFinished(int generation);
+
   int channel_ = -1;
   int scanlines_;
   int computations_ = 0;
+  qint64 lastMs_ = -1;  // duration of the last computation; -1 before any
+
+  // The live run: its thread, its own output (touched by that thread only
+  // while it runs), what it produced.
+  std::unique_ptr<QThread> liveThread_;
+  veska::AImage liveOutput_;
+  PreviewResult liveResult_;
+  qint64 liveMs_ = 0;
+  int liveGeneration_ = 0;
+  std::function<void()> pendingPrepare_;
+  std::function<void()> restore_;
+  bool liveActive_ = false;
+  int liveRuns_ = 0;
+  QImage livePicture_;
+  float liveScale_ = 1.0f;
 };
 
 }  // namespace veska::dialogs

@@ -304,8 +304,11 @@ void CPreviewDlg::OnSliderEvent(Slider which, int code) {
     (smallMoved ? lastSmallPosition : *lastBigPosition) = smallMoved ? small : big;
     ShowValues();
     RefreshListValues();
+    RequestLive(small, big);
     return;
   }
+  // The release: whatever the drag showed live, the step below decides.
+  StopLive();
   if (small < big) {
     if (small == lastSmall_ && big == lastBig_) return;
     lastSmall_ = small;
@@ -328,6 +331,34 @@ void CPreviewDlg::OnSliderEvent(Slider which, int code) {
   app::UiPrompter::Get().Tell("Small cursor must be less than large cursor");
 }
 
+void CPreviewDlg::RequestLive(int32_t small, int32_t big) {
+  if (uint32_t(small) >= uint32_t(big)) return;
+  const std::pair<int32_t, int32_t> pair{small, big};
+  if (pair == liveRequested_.value_or(std::pair{lastSmall_, lastBig_})) return;
+  veska::ChannelPlane* plane = store_.Plane(current_);
+  if (plane == nullptr || records_[size_t(current_)].flat) return;
+  liveRequested_ = pair;
+  // The live run reads the dragged pair from the plane, as the release's
+  // run would; the plane gets back what it held when live refreshing stops.
+  const uint16_t heldSmall = plane->SmallCursor();
+  const uint16_t heldBig = plane->BigCursor();
+  const bool heldFullRange = plane->FullRange();
+  panel_->RequestLive(
+      [plane, small, big] {
+        plane->SetCursors(uint16_t(small), uint16_t(big));
+        plane->SetFullRange(true);
+      },
+      [plane, heldSmall, heldBig, heldFullRange] {
+        plane->SetCursors(heldSmall, heldBig);
+        plane->SetFullRange(heldFullRange);
+      });
+}
+
+void CPreviewDlg::StopLive() {
+  panel_->StopLive();
+  liveRequested_.reset();
+}
+
 void CPreviewDlg::OnFreezeClicked() {
   if (!freeze_->isChecked()) return;
   frozenWidth_ = std::max(2, bigSlider_->value() - smallSlider_->value());
@@ -341,6 +372,7 @@ void CPreviewDlg::OnCompositeClicked() {
 }
 
 void CPreviewDlg::RefreshPreview() {
+  liveRequested_.reset();
   if (store_.MultiChannel() && !compositeDisplay_) panel_->SetChannel(current_);
   panel_->Reprocess();
 }
@@ -372,6 +404,7 @@ void CPreviewDlg::ApplyAllRecords(veska::ChannelStore& store) const {
 }
 
 void CPreviewDlg::reject() {
+  StopLive();
   for (int i = 0; size_t(i) < records_.size(); ++i) {
     current_ = i;
     ApplyRecord();
@@ -379,9 +412,15 @@ void CPreviewDlg::reject() {
   QDialog::reject();
 }
 
+void CPreviewDlg::done(int result) {
+  StopLive();
+  QDialog::done(result);
+}
+
 void CPreviewDlg::OnDoubleClick(QTreeWidgetItem* item, int column) {
   const int row = list_->indexOfTopLevelItem(item);
   if (row < 0 || size_t(row) >= records_.size() || records_[size_t(row)].flat) return;
+  StopLive();
   ChannelRecord& record = records_[size_t(row)];
   bool toggled = false;
   if (store_.PlaneCount() >= 2 && column == kEnabled) {

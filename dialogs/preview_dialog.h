@@ -6,6 +6,8 @@
 
 #include <QDialog>
 #include <cstdint>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "image/aimage.h"
@@ -68,6 +70,8 @@ class CPreviewDlg final : public QDialog {
 
   // "Done", Escape and the close box: every plane takes its record first.
   void reject() override;
+  // However the dialog ends, a live run is over first.
+  void done(int result) override;
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -84,6 +88,8 @@ class CPreviewDlg final : public QDialog {
   void OnCompositeClicked();
   void OnDoubleClick(QTreeWidgetItem* item, int column);
   void OnSliderAction(Slider which, int action);
+  void RequestLive(int32_t small, int32_t big);
+  void StopLive();
 
   veska::AImage& image_;
   veska::ChannelStore& store_;
@@ -98,6 +104,8 @@ class CPreviewDlg final : public QDialog {
   uint16_t bigSliderMax_ = 0;
   uint16_t smallSliderMax_ = 0;
   bool initialised_ = false;
+  // The newest pair asked of the live refresh since the last ordinary one.
+  std::optional<std::pair<int32_t, int32_t>> liveRequested_;
 
   QTreeWidget* list_;
   QCheckBox* freeze_;

@@ -132,6 +132,45 @@ TEST_F(PreviewTest, SlidersKeepCursorsOddOrderedAndFrozen) {
   EXPECT_EQ(dialog->result(), QDialog::Rejected);
 }
 
+TEST_F(PreviewTest, DraggingRefreshesLiveWithTheNewestPairAndTheReleaseDecides) {
+  auto image = GreyRamp(120, 100);
+  auto dialog = Open(*image);
+  dialogs::CPreviewPanel* panel = dialog->Panel();
+  if (!panel->LiveAllowed()) GTEST_SKIP() << "this machine is too busy to refresh live";
+  const int computed = panel->Computations();
+  const ChannelStore& store = image->Channels();
+  using S = CPreviewDlg::Slider;
+  // Three moves before the event loop runs: the first starts a run, the
+  // second is replaced by the third, which runs next; only it is shown.
+  Drag(*dialog, S::kBig, 41);
+  Drag(*dialog, S::kBig, 61);
+  Drag(*dialog, S::kSmall, 7);
+  EXPECT_EQ(panel->LiveRuns(), 1);
+  QTRY_VERIFY(!panel->LivePicture().isNull());
+  EXPECT_EQ(panel->LiveRuns(), 2);
+  EXPECT_EQ(panel->Computations(), computed);
+  const QImage live = panel->LivePicture();
+
+  // The release processes the pair the ordinary way: the same pixels.
+  dialog->OnSliderEvent(S::kSmall, CPreviewDlg::kEndScroll);
+  EXPECT_TRUE(panel->LivePicture().isNull());
+  EXPECT_EQ(panel->Computations(), computed + 1);
+  EXPECT_EQ(panel->OutputPicture(), live);
+  EXPECT_EQ(std::pair(int(store.SmallCursor(0)), int(store.BigCursor(0))), std::pair(7, 61));
+
+  // Away and back again: the release finds the pair unchanged, processes
+  // nothing, shows the ordinary result and leaves the planes as they were.
+  Drag(*dialog, S::kSmall, 15);
+  QTRY_VERIFY(!panel->LivePicture().isNull());
+  EXPECT_NE(panel->LivePicture(), live);
+  Drag(*dialog, S::kSmall, 7);
+  dialog->OnSliderEvent(S::kSmall, CPreviewDlg::kEndScroll);
+  EXPECT_EQ(panel->Computations(), computed + 1);
+  EXPECT_TRUE(panel->LivePicture().isNull());
+  EXPECT_EQ(std::pair(int(store.SmallCursor(0)), int(store.BigCursor(0))), std::pair(7, 61));
+  Click(*dialog, "Done");
+}
+
 TEST_F(PreviewTest, FlatPlaneRowIsGreyWithoutValues) {
   auto image = MakeImage(90, 80, 24, [](int x, int y) {
     return Rgb(uint32_t(20 + x + y), 77, uint32_t((x * 3) & 255));

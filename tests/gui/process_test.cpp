@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QTimer>
 #include <atomic>
+#include <tuple>
 
 #include "app/child_frame.h"
 #include "app/gui_thread.h"
@@ -272,7 +273,15 @@ TEST_F(ProcessTest, SavedResultIsTheCommandLinesResult) {
   AVeskaDoc* doc = OpenThroughMenu(Path("input.png"));
   ASSERT_NE(doc, nullptr);
   Trigger(CommandId::kMultiLuminance);
-  ActiveView().SetImageSelection(veska::PixelRect{7, 5, 66, 50});
+  // The rectangle is dragged with the mouse, as a user selects it.
+  QWidget* viewport = ActiveView().viewport();
+  QTest::mousePress(viewport, Qt::LeftButton, {}, {7, 5});
+  QTest::mouseMove(viewport, {66, 60});
+  QTest::mouseRelease(viewport, Qt::LeftButton, {}, {66, 60});
+  ASSERT_TRUE(ActiveView().ImageSelection().has_value());
+  const veska::PixelRect selected = *ActiveView().ImageSelection();
+  ASSERT_EQ(std::tuple(selected.left, selected.top, selected.right, selected.bottom),
+            std::tuple(7, 5, 66, 60));
   prompter_.dialogScripts.push_back([](QDialog& dialog) {
     auto& cursors = static_cast<dialogs::RgbCursorValuesDialog&>(dialog);
     for (int plane = 0; plane < 3; ++plane) {
@@ -288,7 +297,7 @@ TEST_F(ProcessTest, SavedResultIsTheCommandLinesResult) {
 
   QProcess veska;
   veska.start(VESKA_CLI, {"process", Path("input.png"), Path("cli.png"), "--big", "41", "--small",
-                          "5", "--luminance", "multi", "--rect", "7,5,66,50", "--scanlines",
+                          "5", "--luminance", "multi", "--rect", "7,5,66,60", "--scanlines",
                           "16", "--quiet"});
   ASSERT_TRUE(veska.waitForFinished(60000));
   ASSERT_EQ(veska.exitCode(), 0) << veska.readAllStandardError().toStdString();

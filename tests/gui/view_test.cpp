@@ -303,6 +303,31 @@ TEST_F(ViewTest, RotatingClearsTheSelectionAndFitsTheFrameToTheTurnedImage) {
   EXPECT_EQ(frame->size(), before + QSize(-80, 80));
 }
 
+TEST_F(ViewTest, PaintReplicatesPixelsUprightWithTheirColoursAndWhiteBeyond) {
+  auto colourAt = [](int x, int y) { return Rgb(uint32_t(x * 2), uint32_t(y * 3), 77); };
+  CVeskaView* view = Open("paint.png", 120, 80, 24, colourAt);
+  ASSERT_NE(view, nullptr);
+  view->SetZoom(300);
+  view->horizontalScrollBar()->setValue(31);
+  view->verticalScrollBar()->setValue(17);
+  const int sx = view->horizontalScrollBar()->value();
+  const int sy = view->verticalScrollBar()->value();
+  ASSERT_EQ(std::pair(sx, sy), std::pair(31, 17));
+  QImage shown(view->viewport()->size(), QImage::Format_RGB32);
+  view->viewport()->render(&shown);
+  for (auto [x, y] : {std::pair{11, 6}, std::pair{40, 9}, std::pair{25, 30}}) {
+    for (auto [dx, dy] : {std::pair{0, 0}, std::pair{2, 2}}) {  // every copy of the pixel
+      const QRgb got = shown.pixel(3 * x - sx + dx, 3 * y - sy + dy);
+      EXPECT_EQ(got, qRgb(x * 2, y * 3, 77)) << x << "," << y;
+    }
+  }
+  // Beyond the image: white.
+  view->SetZoom(50);
+  view->viewport()->render(&shown);
+  EXPECT_EQ(shown.pixel(61, 41), qRgb(255, 255, 255));
+  EXPECT_NE(shown.pixel(58, 38), qRgb(255, 255, 255));
+}
+
 TEST_F(ViewTest, ScrollingPaintsOnlyTheExposedStrip) {
   CVeskaView* view = Open("big.png", 2000, 1500, 8);
   ASSERT_NE(view, nullptr);
