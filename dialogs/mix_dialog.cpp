@@ -78,8 +78,7 @@ bool MixVisibleRegion(veska::AImage& output, veska::AImage& a, veska::AImage& b,
 CMixPanel::CMixPanel(QWidget* parent) : CImagePanel(parent) {}
 
 void CMixPanel::SetImageA(veska::AImage* a) {
-  // The picture shown while panning is made only when the image changes.
-  if (a != source_) SetSource(a);
+  SetSource(a);
   imageA_ = a;
 }
 
