@@ -37,7 +37,7 @@ bool AVeskaDoc::OpenDocument(const QString& path) {
   if (code == veska::status::kOk) code = veska::AskLoadOptions(file, options);
   if (code == veska::status::kOk) {
     WaitCursor wait;
-    code = RunOnWorker([&] { return veska::Load(*image_, file, options); });
+    code = RunOnImage([&] { return veska::Load(*image_, file, options); });
   }
   if (code != veska::status::kOk) {
     ReleaseImage();
@@ -45,6 +45,14 @@ bool AVeskaDoc::OpenDocument(const QString& path) {
     return false;
   }
   return image_->Loaded();
+}
+
+int AVeskaDoc::RunOnImage(const std::function<int()>& work) {
+  const bool wasBusy = std::exchange(busy_, true);
+  const int result = RunOnWorker(work);
+  busy_ = wasBusy;
+  if (!busy_) emit imageFree();
+  return result;
 }
 
 bool AVeskaDoc::SaveDocument(const QString& path) {
@@ -103,7 +111,7 @@ bool AVeskaDoc::Change(const std::function<bool(AImage&)>& operation, UpdateHint
   bool done;
   {
     WaitCursor wait;
-    done = RunOnWorker([&] { return operation(*image_) ? 1 : 0; }) != 0;
+    done = RunOnImage([&] { return operation(*image_) ? 1 : 0; }) != 0;
   }
   if (!done) return false;
   SetModifiedFlag(true);
@@ -144,7 +152,7 @@ QString AVeskaDoc::DerivedTitle(const QString& sourceTitle, int number) {
 
 bool AVeskaDoc::CopyFrom(AVeskaDoc& source, const std::optional<veska::PixelRect>& rect) {
   AImage& from = source.Image();
-  if (RunOnWorker([&] { return image_->Copy(from, rect) ? 1 : 0; }) == 0) return false;
+  if (RunOnImage([&] { return image_->Copy(from, rect) ? 1 : 0; }) == 0) return false;
   SetTitle(DerivedTitle(source.Title(), source.NextDerivedNumber()));
   emit updateViews(UpdateHint::kReplaced);
   SetModifiedFlag(true);
@@ -159,7 +167,7 @@ bool AVeskaDoc::ProcessFrom(AVeskaDoc& source, const veska::PixelRect& rect, int
   request.scanlines = uint16_t(scanlines);
   request.progress = progress;
   const AImage& from = source.Image();
-  const int code = RunOnWorker([&] { return veska::ProcessImage(*image_, from, request); });
+  const int code = RunOnImage([&] { return veska::ProcessImage(*image_, from, request); });
   if (code != veska::status::kOk) {
     if (code != veska::status::kCancelled) veska::ErrorReporter::Get().Report(code);
     return false;

@@ -6,6 +6,7 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -43,6 +44,12 @@ class AVeskaDoc final : public QObject {
   bool SaveDocument(const QString& path);
   // Gives the image's pixels and channels back; the document is empty.
   void ReleaseImage();
+
+  // Runs `work`, which changes the image, on a worker thread and returns
+  // its result. Meanwhile the image is busy: its views draw nothing from it,
+  // and they repaint once it is free again.
+  int RunOnImage(const std::function<int()>& work);
+  bool ImageBusy() const { return busy_; }
 
   veska::AImage& Image() { return *image_; }
   const veska::AImage& Image() const { return *image_; }
@@ -112,6 +119,8 @@ class AVeskaDoc final : public QObject {
   void modifiedChanged(bool modified);
   void pathNameSet(const QString& path);
   void updateViews(veska::app::UpdateHint hint);
+  // The image is free again after RunOnImage.
+  void imageFree();
 
  private:
   // Runs an image operation off the user-interface thread under the wait
@@ -123,6 +132,7 @@ class AVeskaDoc final : public QObject {
   QString pathName_;
   bool modified_ = false;
   int derivedCount_ = 0;
+  bool busy_ = false;
 };
 
 }  // namespace veska::app

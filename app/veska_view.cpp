@@ -200,6 +200,8 @@ CVeskaView::CVeskaView(AVeskaDoc& doc, QWidget* parent)
   band_->hide();
   Views().append(this);
   connect(&doc_, &AVeskaDoc::updateViews, this, &CVeskaView::OnUpdate);
+  connect(&doc_, &AVeskaDoc::imageFree, viewport(), qOverload<>(&QWidget::update));
+  connect(&doc_, &QObject::destroyed, this, [this] { documentGone_ = true; });
   ResetView(false);
 }
 
@@ -348,6 +350,7 @@ QRect CVeskaView::SelectionWindowRect() const {
 }
 
 void CVeskaView::paintEvent(QPaintEvent* event) {
+  if (!PixelsReadable()) return;
   QPainter painter(viewport());
   for (const QRect& rect : event->region()) paintedArea_ += qint64(rect.width()) * rect.height();
   const QRect update = event->rect();
@@ -383,7 +386,14 @@ void CVeskaView::paintEvent(QPaintEvent* event) {
 
 void CVeskaView::resizeEvent(QResizeEvent* event) {
   QAbstractScrollArea::resizeEvent(event);
-  SetScrollSizes();
+  if (PixelsReadable()) SetScrollSizes();
+}
+
+bool CVeskaView::PixelsReadable() const {
+  // The document may be gone before its window (both are deleted later), and
+  // a worker may be changing the pixels (the document then says when it is
+  // done and the view repaints).
+  return !documentGone_ && !doc_.ImageBusy();
 }
 
 void CVeskaView::scrollContentsBy(int dx, int dy) {
@@ -531,10 +541,11 @@ void CVeskaView::ZoomFit() {
 }
 
 void CVeskaView::ZoomCustom() {
-  WaitCursor wait;
   dialogs::ZoomCustomDialog dialog(this);
   dialog.percent = ZoomPercent();
   if (UiPrompter::Get().Run(dialog) != QDialog::Accepted) return;
+  // The wait cursor covers the zooming, not the typing.
+  WaitCursor wait;
   zoom_ = float(dialog.percent);
   ApplyZoom(0, 0);
   SizeFrameToImage(false);

@@ -175,6 +175,8 @@ class CVeskaView final : public QAbstractScrollArea {
   void CancelDrag();
   QRect ZoomedImageRect() const;
   QRect SelectionWindowRect() const;
+  // False while the document is gone or its pixels are being changed.
+  bool PixelsReadable() const;
 
   static bool synchronize_;
   static bool painting_;
@@ -190,6 +192,7 @@ class CVeskaView final : public QAbstractScrollArea {
   QPoint dragOrigin_;
   QRubberBand* band_;
   qint64 paintedArea_ = 0;
+  bool documentGone_ = false;
 };
 
 }  // namespace veska::app

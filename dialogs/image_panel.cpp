@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QThread>
+#include <QTimer>
 #include <algorithm>
 #include <cmath>
 
@@ -231,7 +232,19 @@ void CImagePanel::paintEvent(QPaintEvent*) {
 }
 
 CPreviewPanel::CPreviewPanel(int scanlines, QWidget* parent)
-    : CImagePanel(parent), scanlines_(scanlines) {}
+    : CImagePanel(parent), scanlines_(scanlines), resized_(new QTimer(this)) {
+  resized_->setSingleShot(true);
+  resized_->setInterval(100);
+  connect(resized_, &QTimer::timeout, this, [this] {
+    if (!dragging_) Reprocess();
+  });
+}
+
+void CPreviewPanel::resizeEvent(QResizeEvent* event) {
+  CImagePanel::resizeEvent(event);
+  // Before the first computation the dialog computes anyway.
+  if (computations_ > 0) resized_->start();
+}
 
 CPreviewPanel::~CPreviewPanel() { StopLive(); }
 

@@ -16,6 +16,7 @@
 #include "imagelib/image_rect.h"
 
 class QThread;
+class QTimer;
 
 namespace veska::dialogs {
 
@@ -131,6 +132,9 @@ class CPreviewPanel final : public CImagePanel {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  // A panel that grows or shrinks computes its new region once the size
+  // settles.
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   void StartLive();
@@ -154,6 +158,7 @@ class CPreviewPanel final : public CImagePanel {
   int liveRuns_ = 0;
   QImage livePicture_;
   float liveScale_ = 1.0f;
+  QTimer* resized_;
 };
 
 }  // namespace veska::dialogs

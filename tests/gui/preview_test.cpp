@@ -171,6 +171,21 @@ TEST_F(PreviewTest, DraggingRefreshesLiveWithTheNewestPairAndTheReleaseDecides) 
   Click(*dialog, "Done");
 }
 
+TEST_F(PreviewTest, AGrownDialogComputesTheLargerRegion) {
+  auto image = GreyRamp(700, 600);
+  auto dialog = Open(*image);
+  dialogs::CPreviewPanel* panel = dialog->Panel();
+  const int computed = panel->Computations();
+  QTest::qWait(250);
+  EXPECT_EQ(panel->Computations(), computed) << "opening computes once";
+  const int before = panel->VisibleRegion().Width();
+  dialog->resize(dialog->width() + 200, dialog->height() + 100);
+  QTRY_COMPARE(panel->Computations(), computed + 1);
+  EXPECT_GT(panel->VisibleRegion().Width(), before);
+  EXPECT_EQ(panel->OutputPicture().width(), panel->VisibleRegion().Width());
+  Click(*dialog, "Done");
+}
+
 TEST_F(PreviewTest, FlatPlaneRowIsGreyWithoutValues) {
   auto image = MakeImage(90, 80, 24, [](int x, int y) {
     return Rgb(uint32_t(20 + x + y), 77, uint32_t((x * 3) & 255));

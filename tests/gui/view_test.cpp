@@ -12,6 +12,7 @@
 #include <tuple>
 
 #include "app/child_frame.h"
+#include "app/gui_thread.h"
 #include "app/veska_view.h"
 #include "image/aimage.h"
 #include "image/image_file.h"
@@ -336,6 +337,24 @@ TEST_F(ViewTest, ScrollingPaintsOnlyTheExposedStrip) {
   view->horizontalScrollBar()->setValue(view->horizontalScrollBar()->value() + 100);
   QApplication::processEvents();
   EXPECT_EQ(view->PaintedArea() - before, 100 * view->viewport()->height());
+}
+
+TEST_F(ViewTest, NothingIsDrawnFromPixelsAWorkerIsChanging) {
+  CVeskaView* view = Open("busy.png", 100, 80);
+  ASSERT_NE(view, nullptr);
+  QApplication::processEvents();
+  const qint64 before = view->PaintedArea();
+  qint64 during = -1;
+  view->Document().RunOnImage([&] {
+    app::OnGuiThread([&] {
+      view->viewport()->repaint();
+      during = view->PaintedArea();
+    });
+    return 0;
+  });
+  EXPECT_EQ(during, before);
+  QApplication::processEvents();
+  EXPECT_GT(view->PaintedArea(), before) << "the window repaints once the pixels are free";
 }
 
 TEST_F(ViewTest, CopyAndPasteKeepPixelsResolutionAndLuminanceMode) {
