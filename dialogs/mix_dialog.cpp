@@ -100,6 +100,11 @@ void CMixPanel::Reprocess() {
   SetResult(true);
 }
 
+void CMixPanel::resizeEvent(QResizeEvent* event) {
+  CImagePanel::resizeEvent(event);
+  if (computations_ > 0 && !dragging_) Reprocess();
+}
+
 CMixModeButton::CMixModeButton(QWidget* parent) : QLabel(parent) {
   setAccessibleName("Mix Mode");
   setAlignment(Qt::AlignCenter);

@@ -62,6 +62,10 @@ class CMixPanel final : public CImagePanel {
   // How many mixes have run (tests count the live updates).
   int Computations() const { return computations_; }
 
+ protected:
+  // A mix is quick: a panel that grows or shrinks mixes its new region at once.
+  void resizeEvent(QResizeEvent* event) override;
+
  private:
   veska::AImage* imageA_ = nullptr;
   veska::AImage* imageB_ = nullptr;
