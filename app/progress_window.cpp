@@ -6,6 +6,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QThread>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace veska::app {
@@ -67,9 +68,32 @@ void ProgressWindow::Begin() {
 }
 
 void ProgressWindow::Show(const veska::ProgressRecord& record) {
-  Post([this, record] {
+  if (QThread::currentThread() == thread()) {
     if (dialog_ != nullptr) dialog_->Show(record);
-  });
+    return;
+  }
+  // From the engine's thread the window shows the newest record at most once
+  // per kShowIntervalMs: repainting it for every step would take the
+  // processors from the engine.
+  {
+    const std::lock_guard<std::mutex> lock(latestMutex_);
+    latest_ = record;
+    if (showPending_) return;
+    showPending_ = true;
+  }
+  QMetaObject::invokeMethod(
+      this, [this] { QTimer::singleShot(kShowIntervalMs, this, &ProgressWindow::ShowLatest); },
+      Qt::QueuedConnection);
+}
+
+void ProgressWindow::ShowLatest() {
+  veska::ProgressRecord record;
+  {
+    const std::lock_guard<std::mutex> lock(latestMutex_);
+    record = latest_;
+    showPending_ = false;
+  }
+  if (dialog_ != nullptr) dialog_->Show(record);
 }
 
 bool ProgressWindow::CancelRequested() { return cancel_.exchange(false); }

@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <atomic>
 #include <functional>
+#include <mutex>
 
 #include "engine/progress.h"
 
@@ -53,12 +54,18 @@ class ProgressWindow final : public QObject, public veska::ProgressSink {
   // The dialog while it exists (tests press its Cancel).
   CProgressDlg* Dialog() const { return dialog_; }
 
+  static constexpr int kShowIntervalMs = 40;
+
  private:
   void Post(std::function<void()> work);
+  void ShowLatest();
 
   QPointer<QWidget> parent_;
   QPointer<CProgressDlg> dialog_;
   std::atomic<bool> cancel_{false};
+  std::mutex latestMutex_;
+  veska::ProgressRecord latest_;
+  bool showPending_ = false;  // guarded by latestMutex_
 };
 
 }  // namespace veska::app

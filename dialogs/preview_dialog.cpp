@@ -8,12 +8,14 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QSlider>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 #include "app/prompter.h"
 #include "dialogs/image_panel.h"
@@ -87,6 +89,7 @@ CPreviewDlg::CPreviewDlg(veska::AImage& image, const veska::PixelRect& selection
   list_->setSortingEnabled(false);
   list_->header()->setSectionsClickable(false);
   list_->setColumnCount(7);
+  list_->setIconSize(QSize(12, 12));
   QStringList headers;
   for (const char* column : kColumns) headers << column;
   list_->setHeaderLabels(headers);
@@ -95,6 +98,7 @@ CPreviewDlg::CPreviewDlg(veska::AImage& image, const veska::PixelRect& selection
     list_->headerItem()->setTextAlignment(c, Qt::AlignCenter);
   }
   list_->installEventFilter(this);
+  list_->viewport()->installEventFilter(this);
   connect(list_, &QTreeWidget::itemDoubleClicked, this, &CPreviewDlg::OnDoubleClick);
 
   composite_ = new QCheckBox("Display Composite Image");
@@ -428,7 +432,10 @@ void CPreviewDlg::OnDoubleClick(QTreeWidgetItem* item, int column) {
     toggled = true;
   }
   if (AtMaximum(record)) {
-    if (column == kRangeMark) {
+    // The mark's 12 x 12 box, 3 pixels right of and 2 below the cell's corner.
+    const QRect mark(list_->header()->sectionViewportPosition(kRangeMark) + 3,
+                     list_->visualItemRect(item).top() + 2, 12, 12);
+    if (column == kRangeMark && mark.contains(doubleClickAt_)) {
       record.fullRange = !record.fullRange;
       toggled = true;
     }
@@ -448,6 +455,16 @@ void CPreviewDlg::OnDoubleClick(QTreeWidgetItem* item, int column) {
 bool CPreviewDlg::eventFilter(QObject* watched, QEvent* event) {
   // A check box toggled by a single click goes back to its record's value.
   if (watched == list_ && event->type() == QEvent::FocusOut) RefreshListValues();
+  // A double click has decided the check box from the record: the release
+  // that ends it must not toggle the box once more.
+  if (watched == list_->viewport()) {
+    if (event->type() == QEvent::MouseButtonDblClick) {
+      swallowRelease_ = true;
+      doubleClickAt_ = static_cast<QMouseEvent*>(event)->position().toPoint();
+    }
+    if (event->type() == QEvent::MouseButtonRelease && std::exchange(swallowRelease_, false))
+      return true;
+  }
   return QDialog::eventFilter(watched, event);
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPoint>
 #include <cstdint>
 #include <optional>
 #include <utility>
@@ -104,6 +105,8 @@ class CPreviewDlg final : public QDialog {
   uint16_t bigSliderMax_ = 0;
   uint16_t smallSliderMax_ = 0;
   bool initialised_ = false;
+  bool swallowRelease_ = false;  // the release after a double click in the list
+  QPoint doubleClickAt_;         // where it was, in the list's viewport
   // The newest pair asked of the live refresh since the last ordinary one.
   std::optional<std::pair<int32_t, int32_t>> liveRequested_;
 

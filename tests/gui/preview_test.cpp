@@ -2,6 +2,8 @@
 // rules and plane list, and Preview-and-apply from the main window.
 #include <QCheckBox>
 #include <QFile>
+#include <QHeaderView>
+#include <QMouseEvent>
 #include <QProcess>
 #include <QSlider>
 #include <QTreeWidget>
@@ -184,6 +186,46 @@ TEST_F(PreviewTest, AGrownDialogComputesTheLargerRegion) {
   EXPECT_GT(panel->VisibleRegion().Width(), before);
   EXPECT_EQ(panel->OutputPicture().width(), panel->VisibleRegion().Width());
   Click(*dialog, "Done");
+}
+
+TEST_F(PreviewTest, DoubleClicksSwitchPlanesTheirCheckBoxesAndFullRange) {
+  auto image = MakeImage(90, 80, 24, [](int x, int y) {
+    return Rgb(uint32_t(20 + x + y), uint32_t(60 + x), uint32_t((x * 3 + y) & 255));
+  });
+  ASSERT_EQ(image->Channels().SetLuminance(veska::Luminance::kMulti), 0);
+  auto dialog = Open(*image);
+  QTreeWidget* list = dialog->PlaneList();
+  auto doubleClick = [list](int row, int column) {
+    const QRect row_rect = list->visualItemRect(list->topLevelItem(row));
+    const QPoint at(list->header()->sectionViewportPosition(column) + 8, row_rect.center().y());
+    // A press and release, then the second press as the double click.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    QMouseEvent second(QEvent::MouseButtonDblClick, at, list->viewport()->mapToGlobal(at),
+                       Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(list->viewport(), &second);
+    QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, at);
+  };
+  // The name of the green row: it becomes the current plane.
+  doubleClick(1, 1);
+  EXPECT_EQ(dialog->CurrentPlane(), 1);
+  EXPECT_EQ(dialog->BigSlider()->value(), dialog->Record(1).big);
+  // Its "C" mark while the big cursor is at its maximum: full range off.
+  ASSERT_EQ(dialog->Record(1).big, dialog->Record(1).bigMax);
+  doubleClick(1, 2);
+  EXPECT_FALSE(dialog->Record(1).fullRange);
+  doubleClick(1, 2);
+  EXPECT_TRUE(dialog->Record(1).fullRange);
+  doubleClick(1, 2);
+  EXPECT_FALSE(dialog->Record(1).fullRange);
+  EXPECT_FALSE(image->Channels().Plane(1)->FullRange());
+  // The red row's check box: red is switched off, and red is current.
+  doubleClick(0, 0);
+  EXPECT_FALSE(dialog->Record(0).enabled);
+  EXPECT_EQ(list->topLevelItem(0)->checkState(0), Qt::Unchecked);
+  EXPECT_EQ(dialog->CurrentPlane(), 0);
+  Click(*dialog, "Done");
+  EXPECT_FALSE(image->Channels().Plane(0)->Enabled());
+  EXPECT_TRUE(image->Channels().Plane(1)->Enabled());
 }
 
 TEST_F(PreviewTest, FlatPlaneRowIsGreyWithoutValues) {

@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QTimer>
 #include <atomic>
+#include <thread>
 #include <tuple>
 
 #include "app/child_frame.h"
@@ -216,6 +217,15 @@ TEST_F(ProcessTest, ProgressWindowShowsTheEngineAndIgnoresEnter) {
   progress.Show(record);
   EXPECT_EQ(dialog->windowTitle(), "Processing channel 2 of 3...");
   EXPECT_EQ(dialog->findChildren<QLabel*>().value(0)->text(), "42%");
+  // A burst from the engine's thread ends showing its newest record.
+  std::thread engine([&progress, record]() mutable {
+    for (int step = 100; step <= 150; ++step) {
+      record.step = step;
+      progress.Show(record);
+    }
+  });
+  engine.join();
+  QTRY_COMPARE(dialog->findChildren<QLabel*>().value(0)->text(), QString("50%"));
   QTest::keyClick(dialog, Qt::Key_Return);
   EXPECT_FALSE(progress.CancelRequested()) << "Enter does nothing";
   EXPECT_TRUE(dialog->isVisible());
