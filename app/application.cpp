@@ -76,7 +76,8 @@ AVeskaDoc* Application::MakeProcessedDocument(AVeskaDoc& source, const veska::Pi
                                                veska::ProgressSink* progress) {
   WaitCursor wait;
   AVeskaDoc* doc = NewDocument();
-  if (!doc->CopyFrom(source, rect) ||
+  // The processing replaces the copy's luminance: it is not copied.
+  if (!doc->CopyFrom(source, rect, /*withLuminance=*/false) ||
       !doc->ProcessFrom(source, rect, counts_.Full(), progress)) {
     CloseDocument(*doc);
     return nullptr;

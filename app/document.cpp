@@ -150,9 +150,11 @@ QString AVeskaDoc::DerivedTitle(const QString& sourceTitle, int number) {
   return QString("%1%2").arg(sourceTitle.section('.', 0, 0)).arg(number);
 }
 
-bool AVeskaDoc::CopyFrom(AVeskaDoc& source, const std::optional<veska::PixelRect>& rect) {
+bool AVeskaDoc::CopyFrom(AVeskaDoc& source, const std::optional<veska::PixelRect>& rect,
+                         bool withLuminance) {
   AImage& from = source.Image();
-  if (RunOnImage([&] { return image_->Copy(from, rect) ? 1 : 0; }) == 0) return false;
+  if (RunOnImage([&] { return image_->Copy(from, rect, withLuminance) ? 1 : 0; }) == 0)
+    return false;
   SetTitle(DerivedTitle(source.Title(), source.NextDerivedNumber()));
   emit updateViews(UpdateHint::kReplaced);
   SetModifiedFlag(true);

@@ -104,8 +104,10 @@ class AVeskaDoc final : public QObject {
   // a copy of the source's, limited to `rect` when given (the channel store
   // cut to it too); the source's derived count goes up and names this one;
   // the views start again and the document is modified. A failed copy is
-  // reported, uses up no number and returns false.
-  bool CopyFrom(AVeskaDoc& source, const std::optional<veska::PixelRect>& rect);
+  // reported, uses up no number and returns false. Without `withLuminance`
+  // the store's matrices are left out (ProcessFrom replaces them at once).
+  bool CopyFrom(AVeskaDoc& source, const std::optional<veska::PixelRect>& rect,
+                bool withLuminance = true);
   // The Veska processing of a derived document: `rect` of the source
   // processed into this document with all channels, `scanlines` per octant,
   // the luminance rebuilt from the result, on a worker thread with

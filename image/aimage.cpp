@@ -49,10 +49,10 @@ int AImage::CopyPixels(ImageDesc& source, const std::optional<PixelRect>& rect) 
   return rc;
 }
 
-bool AImage::Copy(AImage& source, const std::optional<PixelRect>& rect) {
+bool AImage::Copy(AImage& source, const std::optional<PixelRect>& rect, bool withMatrices) {
   if (&source == this) {
     AImage copy;
-    if (!copy.Copy(source, rect)) return false;
+    if (!copy.Copy(source, rect, withMatrices)) return false;
     SwapWith(copy);
     return true;
   }
@@ -63,7 +63,7 @@ bool AImage::Copy(AImage& source, const std::optional<PixelRect>& rect) {
   fromIndexed_ = source.fromIndexed_;
   SetResolution(source.dpi_);
   loaded_ = true;
-  if (Failed(channels_.CopyFrom(source.channels_, rect, true))) {
+  if (Failed(channels_.CopyFrom(source.channels_, rect, withMatrices))) {
     Free();
     return false;
   }

@@ -36,8 +36,11 @@ class AImage {
   // Makes this object a copy of `source`, limited to `rect` when given:
   // pixels, format index, grey and indexed-source flags, resolution, and the
   // channel store with its matrices cut to the same rectangle. The source's
-  // processing rectangle is left as it was.
-  bool Copy(AImage& source, const std::optional<PixelRect>& rect = std::nullopt);
+  // processing rectangle is left as it was. Without `withMatrices` the store
+  // takes the planes' mode and flags but no luminance: for a copy whose store
+  // a processing run replaces at once.
+  bool Copy(AImage& source, const std::optional<PixelRect>& rect = std::nullopt,
+            bool withMatrices = true);
   // The same from a bare buffer: pixels only, the grey flag from its type.
   bool Copy(ImageDesc& source, const std::optional<PixelRect>& rect = std::nullopt);
 
