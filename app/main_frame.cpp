@@ -21,6 +21,7 @@
 #include "app/child_frame.h"
 #include "app/document.h"
 #include "app/veska_view.h"
+#include "app/image_commands.h"
 #include "app/process_command.h"
 #include "app/prompter.h"
 #include "app/resources.h"
@@ -415,6 +416,16 @@ void CMainFrame::OnFlipUpDown() {
 
 void CMainFrame::OnFlipLeftRight() {
   if (AVeskaDoc* doc = ActiveDocument()) doc->Flip(FlipDirection::kLeftRight);
+}
+
+void CMainFrame::OnMix() {
+  if (CVeskaView* view = ActiveView()) RunMixCommand(app_, *view, this);
+  UpdateCommands();
+}
+
+void CMainFrame::OnResize() {
+  if (CVeskaView* view = ActiveView()) RunResizeCommand(app_, *view, this);
+  UpdateCommands();
 }
 
 void CMainFrame::OnOptions() {

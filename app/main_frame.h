@@ -84,6 +84,8 @@ class CMainFrame final : public QMainWindow {
   void OnRotate270();
   void OnFlipUpDown();
   void OnFlipLeftRight();
+  void OnMix();
+  void OnResize();
   void OnOptions();
   void OnProcess();
   void OnPreview();

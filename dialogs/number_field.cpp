@@ -1,6 +1,7 @@
 #include "dialogs/number_field.h"
 
 #include <QLineEdit>
+#include <cmath>
 
 #include "app/prompter.h"
 
@@ -40,5 +41,33 @@ bool ReadNumber(QLineEdit& box, uint32_t lowest, uint32_t highest, uint32_t& val
   }
   return true;
 }
+
+bool ReadInteger(QLineEdit& box, int lowest, int highest, int& value) {
+  bool ok = false;
+  const int number = box.text().trimmed().toInt(&ok);
+  if (!ok) {
+    Refuse(box, kNotAnInteger);
+    return false;
+  }
+  if (number < lowest || number > highest) {
+    Refuse(box, QString(kIntegerBetween).arg(lowest).arg(highest));
+    return false;
+  }
+  value = number;
+  return true;
+}
+
+bool ReadDouble(QLineEdit& box, double& value) {
+  bool ok = false;
+  const double number = box.text().trimmed().toDouble(&ok);
+  if (!ok || !std::isfinite(number)) {
+    Refuse(box, kNotANumber);
+    return false;
+  }
+  value = number;
+  return true;
+}
+
+QString FormatDouble(double value) { return QString::number(value, 'g', 15); }
 
 }  // namespace veska::dialogs

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -176,6 +177,21 @@ class GuiTest : public ::testing::Test {
   std::unique_ptr<app::Application> app_;
   std::unique_ptr<app::CMainFrame> window_;
 };
+
+#ifdef VESKA_CLI
+// Runs the command line with `arguments`, which write `cliPath`, and expects
+// that file to hold exactly the bytes of `desktopPath`.
+inline void ExpectSameAsCommandLine(const QStringList& arguments, const QString& desktopPath,
+                                    const QString& cliPath) {
+  QProcess veska;
+  veska.start(VESKA_CLI, arguments);
+  ASSERT_TRUE(veska.waitForFinished(60000));
+  ASSERT_EQ(veska.exitCode(), 0) << veska.readAllStandardError().toStdString();
+  const QByteArray saved = Bytes(desktopPath);
+  EXPECT_FALSE(saved.isEmpty());
+  EXPECT_EQ(saved, Bytes(cliPath));
+}
+#endif
 
 // Writes a small test image through the project's own writers.
 void WriteSampleImage(const QString& path, int bits, int width = 60, int height = 52);
