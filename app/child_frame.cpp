@@ -34,10 +34,16 @@ void CChildFrame::closeEvent(QCloseEvent* event) {
     QMdiSubWindow::closeEvent(event);
     return;
   }
-  // The document decides; when it agrees the application closes it, which
-  // closes this window quietly.
-  event->ignore();
-  if (app_.SaveModified(doc_)) app_.CloseDocument(doc_);
+  // The document decides. When it agrees the application closes it, and
+  // this window, already closing, closes with this event: the quiet close
+  // the application asks for on the way cannot start a second one.
+  if (!app_.SaveModified(doc_)) {
+    event->ignore();
+    return;
+  }
+  quiet_ = true;
+  app_.CloseDocument(doc_);
+  QMdiSubWindow::closeEvent(event);
 }
 
 }  // namespace veska::app

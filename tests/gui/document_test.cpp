@@ -115,7 +115,7 @@ TEST_F(DocumentTest, ClosingOneModifiedDocumentAsksSaveAsEvenWithAPath) {
   prompter_.answers.push_back(QMessageBox::No);
   Trigger(CommandId::kClose);
   EXPECT_TRUE(app_->Documents().empty());
-  QTRY_VERIFY(window_->MdiArea()->subWindowList().isEmpty());
+  EXPECT_TRUE(WaitFor([&] { return window_->MdiArea()->subWindowList().isEmpty(); }));
   EXPECT_EQ(window_->ActiveDocument(), nullptr);
 }
 

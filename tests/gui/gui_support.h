@@ -34,6 +34,14 @@ QT_END_NAMESPACE
 
 namespace veska::testgui {
 
+// Runs the event loop until `condition` holds, at most five seconds; false
+// if it never did. Qt's QTRY_ macros report to a QTest run, which these
+// gtest cases are not, so a wait that fails must go through an EXPECT.
+template <typename Condition>
+bool WaitFor(Condition condition) {
+  return QTest::qWaitFor(condition, 5000);
+}
+
 // Shows `widget` as the active window, the way a modal dialog opens.
 inline void Show(QWidget& widget) {
   widget.show();

@@ -197,7 +197,7 @@ TEST_F(MainWindowTest, SplashEatsTheFirstPress) {
     };
     press();
     EXPECT_EQ(counter.presses, 0) << mouse;
-    QTRY_VERIFY(dialogs::SplashWindow::Current() == nullptr);
+    EXPECT_TRUE(WaitFor([] { return dialogs::SplashWindow::Current() == nullptr; }));
     press();
     EXPECT_EQ(counter.presses, 1) << mouse;
     window_->removeEventFilter(&counter);

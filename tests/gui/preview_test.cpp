@@ -148,7 +148,7 @@ TEST_F(PreviewTest, DraggingRefreshesLiveWithTheNewestPairAndTheReleaseDecides) 
   Drag(*dialog, S::kBig, 61);
   Drag(*dialog, S::kSmall, 7);
   EXPECT_EQ(panel->LiveRuns(), 1);
-  QTRY_VERIFY(!panel->LivePicture().isNull());
+  EXPECT_TRUE(WaitFor([&] { return !panel->LivePicture().isNull(); }));
   EXPECT_EQ(panel->LiveRuns(), 2);
   EXPECT_EQ(panel->Computations(), computed);
   const QImage live = panel->LivePicture();
@@ -163,7 +163,7 @@ TEST_F(PreviewTest, DraggingRefreshesLiveWithTheNewestPairAndTheReleaseDecides) 
   // Away and back again: the release finds the pair unchanged, processes
   // nothing, shows the ordinary result and leaves the planes as they were.
   Drag(*dialog, S::kSmall, 15);
-  QTRY_VERIFY(!panel->LivePicture().isNull());
+  EXPECT_TRUE(WaitFor([&] { return !panel->LivePicture().isNull(); }));
   EXPECT_NE(panel->LivePicture(), live);
   Drag(*dialog, S::kSmall, 7);
   dialog->OnSliderEvent(S::kSmall, CPreviewDlg::kEndScroll);
@@ -182,7 +182,7 @@ TEST_F(PreviewTest, AGrownDialogComputesTheLargerRegion) {
   EXPECT_EQ(panel->Computations(), computed) << "opening computes once";
   const int before = panel->VisibleRegion().Width();
   dialog->resize(dialog->width() + 200, dialog->height() + 100);
-  QTRY_COMPARE(panel->Computations(), computed + 1);
+  EXPECT_TRUE(WaitFor([&] { return panel->Computations() == computed + 1; }));
   EXPECT_GT(panel->VisibleRegion().Width(), before);
   EXPECT_EQ(panel->OutputPicture().width(), panel->VisibleRegion().Width());
   Click(*dialog, "Done");

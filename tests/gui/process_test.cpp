@@ -225,7 +225,7 @@ TEST_F(ProcessTest, ProgressWindowShowsTheEngineAndIgnoresEnter) {
     }
   });
   engine.join();
-  QTRY_COMPARE(dialog->findChildren<QLabel*>().value(0)->text(), QString("50%"));
+  EXPECT_TRUE(WaitFor([&] { return dialog->findChildren<QLabel*>().value(0)->text() == "50%"; }));
   QTest::keyClick(dialog, Qt::Key_Return);
   EXPECT_FALSE(progress.CancelRequested()) << "Enter does nothing";
   EXPECT_TRUE(dialog->isVisible());
