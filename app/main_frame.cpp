@@ -1,10 +1,13 @@
 #include "app/main_frame.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QIcon>
 #include <QLabel>
 #include <QMdiArea>
@@ -187,12 +190,25 @@ void CMainFrame::MakeStatusBar() {
   message->setAccessibleName("Message");
   statusBar()->addWidget(message, 1);
   panes_.push_back(message);
+  // The widest text each pane can show: 16-bit values and cursors of one
+  // channel, or three channels' values and the largest cursors.
+  const ImageStatus one{false, {65535}, {65535}, {65535}, {65535}, 65535, 65535, 3000};
+  const ImageStatus three{true, {255, 255, 255}, {255, 255, 255}, {65535, 65535, 65535},
+                          {65535, 65535, 65535}, 0, 0, 0};
+  const QStringList widest[] = {StatusPaneTexts(one), StatusPaneTexts(three)};
   for (size_t i = 0; i < std::size(kPaneLabels); ++i) {
     auto* pane = new QLabel(kPaneLabels[i]);
     pane->setAccessibleName(kPaneLabels[i]);
-    pane->setFixedWidth(kPaneWidths[i]);
     pane->setFrameShape(QFrame::Panel);
     pane->setFrameShadow(QFrame::Sunken);
+    // The designed width, or more where this desktop's font needs it to show
+    // the widest text whole.
+    const QFontMetrics metrics(pane->font());
+    int width = kPaneWidths[i];
+    for (const QStringList& texts : widest)
+      width = std::max(width, metrics.horizontalAdvance(texts[int(i)]) + 2 * pane->frameWidth() +
+                                  2 * pane->margin() + metrics.averageCharWidth());
+    pane->setFixedWidth(width);
     statusBar()->addPermanentWidget(pane);
     panes_.push_back(pane);
   }

@@ -267,6 +267,12 @@ TEST_F(ViewTest, StatusPanesForGreyAndMultiChannelImagesAndAfterDeactivation) {
   EXPECT_EQ(Pane(2), "Min: [  0,100,  7]");
   EXPECT_EQ(Pane(3), "Max: [ 59,151,  7]");
   EXPECT_EQ(Pane(4), "Small: [n/a,n/a,n/a]");
+  // Every pane shows its text whole in this desktop's font.
+  for (int i = 1; i <= 8; ++i) {
+    const QLabel* pane = window_->Pane(i);
+    EXPECT_LE(pane->fontMetrics().horizontalAdvance(pane->text()), pane->contentsRect().width())
+        << pane->text().toStdString();
+  }
   window_->MdiArea()->setActiveSubWindow(nullptr);
   EXPECT_EQ(Pane(1), "Lum: Single");
   EXPECT_EQ(Pane(4), "Small: n/a");
