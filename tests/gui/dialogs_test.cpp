@@ -212,7 +212,12 @@ TEST_F(BatchTest, RunsEveryEntryAndStopsAtTheFirstFailure) {
 }
 
 TEST_F(BatchTest, CancelInTheProgressWindowEndsTheRunAtThatEntry) {
-  WriteSampleImage(Path("big.png"), 24, 1400, 1400);
+  // A run long enough (the most scan lines) that Cancel, pressed once the
+  // window is up, always comes before its end.
+  ScanlineTexts counts = app_->Counts().Texts();
+  counts.batch = "40";
+  ASSERT_TRUE(app_->Counts().Accept(counts).accepted);
+  WriteSampleImage(Path("big.png"), 24, 2000, 2000);
   WriteBatch("big.png, 31, 3, big-out.png\n");
   prompter_.openAnswers.push_back({Path("jobs.btc")});
   std::string log;
