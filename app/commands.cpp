@@ -27,9 +27,8 @@ bool ChildExists(const S& s) { return s.childExists; }
 bool CanGoMulti(const S& s) { return Loaded(s) && !s.multiChannel && !s.grayscale; }
 bool CanGoSingle(const S& s) { return Loaded(s) && s.multiChannel && !s.grayscale; }
 
-// Rows whose handler is nullptr and whose rule can enable them are the image
-// commands with dialogs of their own and the processing commands; their own
-// work fills them in.
+// Rows without a handler (Cut, Undo, the pane commands) are never enabled:
+// their keys do nothing.
 constexpr Command kCommands[] = {
     {CommandId::kNew, "&New", "Ctrl+N", "Create a new document\nNew", nullptr, Always, &M::OnNew},
     {CommandId::kOpen, "&Open...", "Ctrl+O", "Open an existing document\nOpen",
