@@ -8,23 +8,13 @@
 #include <QVBoxLayout>
 
 #include "app/prompter.h"
+#include "dialogs/dialog_buttons.h"
 #include "dialogs/number_field.h"
 
 namespace veska::dialogs {
 namespace {
 
 constexpr const char* kPlaneNames[] = {"Red", "Green", "Blue"};
-
-QDialogButtonBox* OkCancel(QDialog* dialog) {
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel,
-                                       Qt::Vertical);
-  buttons->button(QDialogButtonBox::Ok)->setText("OK");
-  buttons->button(QDialogButtonBox::Ok)->setDefault(true);
-  buttons->button(QDialogButtonBox::Cancel)->setText("Cancel");
-  QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
-  QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
-  return buttons;
-}
 
 QLineEdit* Box(const QString& name) {
   auto* box = new QLineEdit;
@@ -73,7 +63,8 @@ CursorValuesDialog::CursorValuesDialog(bool sixteenBit, QWidget* parent)
   grid->addWidget(small_, 1, 1);
   auto* layout = new QHBoxLayout(this);
   layout->addLayout(grid);
-  layout->addWidget(OkCancel(this));
+  layout->addWidget(
+      DialogButtons(this, QDialogButtonBox::Ok | QDialogButtonBox::Cancel, Qt::Vertical));
 }
 
 void CursorValuesDialog::showEvent(QShowEvent* event) {
@@ -108,7 +99,8 @@ RgbCursorValuesDialog::RgbCursorValuesDialog(bool sixteenBit, QWidget* parent)
   }
   auto* layout = new QHBoxLayout(this);
   layout->addLayout(grid);
-  layout->addWidget(OkCancel(this));
+  layout->addWidget(
+      DialogButtons(this, QDialogButtonBox::Ok | QDialogButtonBox::Cancel, Qt::Vertical));
   // Plane by plane: big, then small.
   for (int plane = 0; plane < 3; ++plane) {
     if (plane > 0) setTabOrder(small_[plane - 1], big_[plane]);

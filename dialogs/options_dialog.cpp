@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "app/prompter.h"
+#include "dialogs/dialog_buttons.h"
 #include "dialogs/number_field.h"
 
 namespace veska::dialogs {
@@ -28,12 +29,8 @@ OptionsDialog::OptionsDialog(veska::ScanlineCounts& counts, QWidget* parent)
   preview_->setAccessibleName("Veska Preview Processing:");
   batch_->setAccessibleName("Batch Veska Processing:");
 
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-  buttons->button(QDialogButtonBox::Ok)->setText("OK");
-  buttons->button(QDialogButtonBox::Cancel)->setText("Cancel");
+  auto* buttons = DialogButtons(this, QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
   buttons->setCenterButtons(true);
-  connect(buttons, &QDialogButtonBox::accepted, this, &OptionsDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &OptionsDialog::reject);
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(group);

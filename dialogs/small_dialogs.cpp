@@ -10,6 +10,7 @@
 #include <QPixmap>
 #include <QVBoxLayout>
 
+#include "dialogs/dialog_buttons.h"
 #include "dialogs/number_field.h"
 #include "dialogs/save_changes_dialog.h"
 
@@ -19,19 +20,6 @@
 
 namespace veska::dialogs {
 namespace {
-
-QDialogButtonBox* Buttons(QDialog* dialog, QDialogButtonBox::StandardButtons which,
-                          Qt::Orientation orientation = Qt::Horizontal) {
-  auto* buttons = new QDialogButtonBox(which, orientation);
-  if (auto* ok = buttons->button(QDialogButtonBox::Ok)) {
-    ok->setText("OK");
-    ok->setDefault(true);
-  }
-  if (auto* cancel = buttons->button(QDialogButtonBox::Cancel)) cancel->setText("Cancel");
-  QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
-  QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
-  return buttons;
-}
 
 }  // namespace
 
@@ -45,7 +33,7 @@ ZoomCustomDialog::ZoomCustomDialog(QWidget* parent) : QDialog(parent) {
   form->addRow("Zoom To Percent:", box_);
   auto* layout = new QHBoxLayout(this);
   layout->addWidget(group);
-  layout->addWidget(Buttons(this, QDialogButtonBox::Ok | QDialogButtonBox::Cancel, Qt::Vertical));
+  layout->addWidget(DialogButtons(this, QDialogButtonBox::Ok | QDialogButtonBox::Cancel, Qt::Vertical));
 }
 
 void ZoomCustomDialog::showEvent(QShowEvent* event) {
@@ -94,7 +82,7 @@ BifSizeDialog::BifSizeDialog(const QString& path, QWidget* parent) : QDialog(par
   form->addRow("Height:", heightBox_);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(form);
-  layout->addWidget(Buttons(this, QDialogButtonBox::Ok | QDialogButtonBox::Cancel));
+  layout->addWidget(DialogButtons(this, QDialogButtonBox::Ok | QDialogButtonBox::Cancel));
 }
 
 void BifSizeDialog::accept() {
@@ -122,7 +110,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
   row->addWidget(text, 1);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(row);
-  layout->addWidget(Buttons(this, QDialogButtonBox::Ok));
+  layout->addWidget(DialogButtons(this, QDialogButtonBox::Ok));
 }
 
 }  // namespace veska::dialogs

@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "app/document.h"
+#include "dialogs/dialog_buttons.h"
 
 namespace veska::dialogs {
 namespace {
@@ -74,13 +75,9 @@ WindowInfoDialog::WindowInfoDialog(const std::vector<app::AVeskaDoc*>& documents
   connect(list_, &QTreeWidget::itemDoubleClicked, this,
           [this](QTreeWidgetItem* item) { OnDoubleClick(item); });
 
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok);
-  buttons->button(QDialogButtonBox::Ok)->setText("OK");
-  buttons->button(QDialogButtonBox::Ok)->setDefault(true);
-  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(list_);
-  layout->addWidget(buttons);
+  layout->addWidget(DialogButtons(this, QDialogButtonBox::Ok));
   resize(640, 260);
 }
 
