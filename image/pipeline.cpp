@@ -6,11 +6,17 @@
 namespace veska {
 
 PipelineResult RunPipeline(const PipelineRequest& request, const PipelineStepDone& after) {
+  AImage input;
+  const int loaded = Load(input, request.input, request.load);
+  return RunLoadedPipeline(loaded, input, request, after);
+}
+
+PipelineResult RunLoadedPipeline(int loadStatus, AImage& input, const PipelineRequest& request,
+                                 const PipelineStepDone& after) {
   auto done = [&](PipelineStep step, const AImage& image) {
     return !after || after(step, image);
   };
-  AImage input;
-  if (int rc = Load(input, request.input, request.load)) return {PipelineStep::kLoad, rc};
+  if (loadStatus != status::kOk) return {PipelineStep::kLoad, loadStatus};
   if (!done(PipelineStep::kLoad, input)) return {PipelineStep::kProcess, status::kCancelled};
 
   if (request.luminance && input.Desc()->BitsPerPixel() == 24) {

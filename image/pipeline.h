@@ -51,4 +51,10 @@ using PipelineStepDone = std::function<bool(PipelineStep step, const AImage& ima
 // failed step's status as it shows any other.
 PipelineResult RunPipeline(const PipelineRequest& request, const PipelineStepDone& after = {});
 
+// The same from the load's outcome on: `input` holds request.input as Load
+// left it, with its status `loadStatus`. For a caller that loads ahead (the
+// batch run loads the next entry while this one is processed).
+PipelineResult RunLoadedPipeline(int loadStatus, AImage& input, const PipelineRequest& request,
+                                 const PipelineStepDone& after = {});
+
 }  // namespace veska

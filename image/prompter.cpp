@@ -20,9 +20,13 @@ Prompter* Prompter::Install(Prompter* prompter) {
 
 bool Prompter::AskBifDimensions(const std::string&, int&, int&) { return false; }
 
-int AskLoadOptions(const std::string& path, LoadOptions& options) {
+bool AsksLoadOptions(const std::string& path) {
   int format = -1;
-  if (DetectFormat(path, format) != status::kOk || format != kBif) return status::kOk;
+  return DetectFormat(path, format) == status::kOk && format == kBif;
+}
+
+int AskLoadOptions(const std::string& path, LoadOptions& options) {
+  if (!AsksLoadOptions(path)) return status::kOk;
   BifSize size;
   if (!Prompter::Get().AskBifDimensions(path, size.width, size.height)) return status::kCancelled;
   options.bifSize = size;

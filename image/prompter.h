@@ -31,5 +31,7 @@ class Prompter {
 // filled, or kCancelled when the user cancels. A file that is not a BIF file,
 // or that cannot be opened, asks nothing (Load then says why it fails).
 int AskLoadOptions(const std::string& path, LoadOptions& options);
+// Whether AskLoadOptions would put a question for `path`.
+bool AsksLoadOptions(const std::string& path);
 
 }  // namespace veska

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "engine/channel_store.h"
+#include "image/pipeline.h"
+#include "image/prompter.h"
 #include "imagelib/status.h"
 #include "tests/cli_runner.h"
 #include "tests/test_progress.h"
@@ -81,6 +83,67 @@ TEST_F(BatchRunTest, FormatErrorAndUnreadableFileAreNotSuccess) {
   EXPECT_EQ(RunBatch("missing.btc", 16, empty), BatchRunResult::kUnreadable);
   EXPECT_EQ(RunBatch(dir_.string(), 16, empty), BatchRunResult::kUnreadable);
   EXPECT_TRUE(empty.events.empty());
+}
+
+// Records the BIF question among the log's lines and cancels it.
+class QuestionLog final : public Prompter {
+ public:
+  explicit QuestionLog(EventLog& log) : log_(log) { previous_ = Prompter::Install(this); }
+  ~QuestionLog() override { Prompter::Install(previous_); }
+  bool AskBifDimensions(const std::string& path, int&, int&) override {
+    log_.events.push_back("<size of " + path + ">");
+    return false;
+  }
+
+ private:
+  EventLog& log_;
+  Prompter* previous_;
+};
+
+// The run reads an entry's input while the entry before it runs; the log,
+// the questions and the files must come out as if each entry ran alone.
+TEST_F(BatchRunTest, EntriesRunAsIfOneAfterAnother) {
+  // The second entry reads what the first saves, over an older file.
+  Write("mid.png", MakeImage(60, 60, 8, [](int x, int) { return uint32_t(x); }));
+  {
+    EventLog log;
+    ASSERT_EQ(RunBatch(WriteBatch("in.png,31,3,mid.png\nmid.png,21,5,out.png\n"), 16, log),
+              BatchRunResult::kCompleted);
+    EXPECT_EQ(log.events.size(), 8u);
+  }
+  PipelineRequest first;
+  first.input = "in.png";
+  first.output = "e1.png";
+  first.bigCursor = 31;
+  first.smallCursor = 3;
+  first.process.scanlines = 16;
+  ASSERT_EQ(RunPipeline(first).status, status::kOk);
+  PipelineRequest second = first;
+  second.input = "e1.png";
+  second.output = "e2.png";
+  second.bigCursor = 21;
+  second.smallCursor = 5;
+  ASSERT_EQ(RunPipeline(second).status, status::kOk);
+  EXPECT_TRUE(testutil::ReadWholeFile("out.png") == testutil::ReadWholeFile("e2.png"))
+      << "out.png is not the second step over the first step's result";
+
+  // A next input that fails to load, or asks a question, does so at its turn.
+  WriteText("raw.bif", std::string(2600, '\x40'));
+  const std::string entry = "Reading input file in.png\r\r\n"
+                            "Processing in.png completed successfully\r\r\n"
+                            "a.png saved successfully\r\r\n"
+                            "----------------------------\r\r\n";
+  EventLog missing;
+  EXPECT_EQ(RunBatch(WriteBatch("in.png,31,3,a.png\nnone.png,31,3,b.png\n"), 16, missing),
+            BatchRunResult::kEntryFailed);
+  ASSERT_EQ(missing.events.size(), 6u);
+  EXPECT_EQ(missing.events[5], "Error reading input file none.png\r\r\n");
+  EventLog asked;
+  QuestionLog questions(asked);
+  EXPECT_EQ(RunBatch(WriteBatch("in.png,31,3,a.png\nraw.bif,31,3,b.png\n"), 16, asked),
+            BatchRunResult::kEntryFailed);
+  EXPECT_EQ(asked.Text(), entry + "<size of raw.bif>Error reading input file raw.bif\r\r\n");
+  EXPECT_EQ(missing.Text().substr(0, entry.size()), entry);
 }
 
 TEST(BatchCursorsTest, SamePairOnEveryPlaneAsSixteenBitValues) {
