@@ -94,13 +94,14 @@ bool BandSchedule::Report(uint64_t pending) {
   return true;
 }
 
-bool BandSchedule::ReportRest() {
+bool BandSchedule::ReportUntil(uint64_t until) {
   if (!report_) return true;
   if (cancelled()) return false;  // the rest of the work will never come
-  while (nextCall_ < calls_) {
+  auto due = [&] { return uint64_t{dueRows_[nextCall_]} * slopes_; };
+  while (nextCall_ < calls_ && due() <= until) {
     const uint64_t seen = workDone_.load(std::memory_order_relaxed);
     if (!Report(0)) return false;
-    if (nextCall_ < calls_ && seen < uint64_t{dueRows_[nextCall_]} * slopes_)
+    if (nextCall_ < calls_ && due() <= until && seen < due())
       workDone_.wait(seen, std::memory_order_relaxed);
   }
   return true;

@@ -1,12 +1,12 @@
 // The coordination of the threads of one kernel run.
 //
-// A run's slopes are split into groups, each swept through one pass or both
-// by one thread. The rows of a pass are cut into bands; a group works on a
-// band only while no other group does (their sums go to the same rows), and
-// the first visit of a band stores its sums instead of adding them, so that
-// the sum planes need no zeroing. Groups may visit the bands in any order:
-// the sums are added with wrap-around arithmetic, whose result does not
-// depend on the order.
+// A pass's slopes and sweeps are split into groups, each run by one thread.
+// The rows of a pass are cut into bands; a group works on a band only while
+// no other group does (their sums go to the same rows), and the first visit
+// of a band can store its sums instead of adding them, so that the sum plane
+// needs no zeroing. Groups may visit the bands in any order: the sums are
+// added with wrap-around arithmetic, whose result does not depend on the
+// order.
 //
 // Progress: the calling thread makes the progress calls, as many as the
 // single-threaded kernel makes (25 per sweep of a pass, counted the same way)
@@ -50,9 +50,10 @@ class BandSchedule {
   // Leave. False when the callback asked to cancel (the run is then
   // cancelled).
   bool Report(uint64_t pending);
-  // Calling thread only, after its own work: makes the remaining calls as
-  // the other groups progress. False on cancel.
-  bool ReportRest();
+  // Calling thread only, after its own work: makes the calls due up to
+  // `until` slope-rows of work (a pass's end, or the run's) as the other
+  // groups progress. False on cancel.
+  bool ReportUntil(uint64_t until);
 
  private:
   struct Band {

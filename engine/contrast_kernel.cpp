@@ -26,8 +26,9 @@ inline int ColumnStep(double offset) {
 // combining and rendering: small enough to spread the work evenly, large
 // enough that claiming costs nothing measurable.
 constexpr uint32_t kLoadRows = 64;  // a multiple of the 8-row load tiles
-constexpr uint32_t kCombineRows = 64;
 constexpr uint32_t kRenderRows = 32;
+// Rows per piece of the in-place transposes (a multiple of every tile).
+constexpr uint32_t kTransposeRows = 32;
 
 // SetKernelDefaults' choice; null and 0 leave it to the process.
 std::atomic<const RowKernelSet*> defaultBuild{nullptr};
@@ -48,6 +49,42 @@ unsigned ThreadsFor(unsigned named) {
   if (threads == 0) threads = DefaultThreadCount();
   return std::min(threads, kMaxKernelThreads);
 }
+
+// Where a downward sweep of `height` rows leaves a slope's offset: the
+// advance between rows, as the sweep makes it, height - 1 times. An upward
+// sweep starts from it, whichever thread ran the downward one.
+double OffsetAfterSweep(double slope, uint32_t height) {
+  double o = slope;
+  for (uint32_t t = 0; t + 1 < height; ++t) {
+    if (o > 0.5) o -= 1.0;
+    if (o < -0.5) o += 1.0;
+    o += slope;
+  }
+  return o;
+}
+
+// One step of a parallel job: items claimed by whichever participant is
+// free, counted when done, so that every participant can wait for the whole
+// step before the next (a participant may arrive after others have done it
+// all, or not at all).
+struct JobStep {
+  std::atomic<unsigned> next{0};
+  std::atomic<unsigned> done{0};
+
+  template <typename Fn>
+  void Run(unsigned count, Fn&& fn) {
+    for (unsigned i; (i = next.fetch_add(1)) < count;) {
+      fn(i);
+      if (done.fetch_add(1, std::memory_order_acq_rel) + 1 == count) done.notify_all();
+    }
+  }
+  void Await(unsigned count) {
+    for (unsigned d = done.load(std::memory_order_acquire); d < count;) {
+      done.wait(d, std::memory_order_acquire);
+      d = done.load(std::memory_order_acquire);
+    }
+  }
+};
 
 }  // namespace
 
@@ -93,17 +130,14 @@ ContrastKernel<Pixel, Sum>::ContrastKernel(ProgressCallback callback, bool showP
 
 template <typename Pixel, typename Sum>
 void ContrastKernel<Pixel, Sum>::Destroy() {
-  source_.Reset();
-  transposed_.Reset();
+  plane_.Reset();
   sum_.Reset();
-  transposedSum_.Reset();
   FreeRunTables();
 }
 
 template <typename Pixel, typename Sum>
 void ContrastKernel<Pixel, Sum>::ReleasePixelPlanes() {
-  source_.Reset();
-  transposed_.Reset();
+  plane_.Reset();
 }
 
 template <typename Pixel, typename Sum>
@@ -123,46 +157,43 @@ void ContrastKernel<Pixel, Sum>::ForPieces(uint32_t count, uint32_t step, Fn&& f
 
 template <typename Pixel, typename Sum>
 int ContrastKernel<Pixel, Sum>::Load(const uint16_t* const* rows, int rowStart, int colStart,
-                                     uint32_t W, uint32_t H) {
-  if (!source_.empty()) return status::kRange;
-  if (rows == nullptr || rowStart < 0 || colStart < 0 || W == 0 || H == 0)
-    return status::kRange;
-  const std::size_t pw = PaddedWidth(W);
-  const std::size_t ph = PaddedWidth(H);
-  // No zeroing: every element is written before it is read.
-  if (!source_.Allocate(pw * H) || !transposed_.Allocate(ph * W)) {
+                                     uint32_t N) {
+  if (!plane_.empty()) return status::kRange;
+  if (rows == nullptr || rowStart < 0 || colStart < 0 || N == 0) return status::kRange;
+  const std::size_t pw = PaddedWidth(N);
+  const uint32_t pieces = (N + kLoadRows - 1) / kLoadRows;
+  const unsigned used = PrepareWorkers(std::min<uint32_t>(threads_, pieces));
+  // No zeroing: every element is written before it is read. The load
+  // kernels write the upright rows too; each thread sends its piece's to a
+  // scratch block of its own, which stays in cache.
+  AlignedArray<Pixel> scratch;
+  if (!plane_.Allocate(pw * N) || !scratch.Allocate(pw * kLoadRows * used)) {
     Destroy();
     return status::kNoMemory;
   }
-  W_ = W;
-  H_ = H;
+  N_ = N;
 
-  // The threads copy pieces of rows into both planes (in whole tiles of 8
-  // rows where they can), each keeping its own extremes, and pad the rows of
-  // both planes: the padding repeats a row's last value, which for the
-  // transposed rows is the window's last row, read from the matrix.
-  const uint32_t pieces = (H + kLoadRows - 1) / kLoadRows;
-  const unsigned used = PrepareWorkers(std::min<uint32_t>(threads_, pieces));
+  // The threads copy pieces of rows into the plane's columns (in whole tiles
+  // of 8 rows where they can), each keeping its own extremes, and pad a share
+  // of the plane's rows: the padding repeats a row's last value, which for
+  // the transposed rows is the window's last row, read from the matrix.
   Pixel his[kMaxKernelThreads];
   Pixel los[kMaxKernelThreads];
   std::fill(his, his + used, Pixel{0});
   std::fill(los, los + used, static_cast<Pixel>(~Pixel{0}));
-  const uint16_t* lastRow = rows[rowStart + H - 1] + colStart;
+  const uint16_t* lastRow = rows[rowStart + N - 1] + colStart;
   std::atomic<uint32_t> next{0};
   RunParallel(used, [&](unsigned i) {
-    ClaimPieces(next, H, kLoadRows, [&](uint32_t r0, uint32_t r1) {
-      kernels_.load(rows + rowStart, colStart, r0, r1, W, source_.data(), pw, transposed_.data(),
-                    ph, his[i], los[i]);
-      for (uint32_t r = r0; r < r1; ++r) {
-        Pixel* row = source_.data() + r * pw;
-        std::fill(row + W, row + pw, row[W - 1]);
-      }
+    ClaimPieces(next, N, kLoadRows, [&](uint32_t r0, uint32_t r1) {
+      kernels_.load(rows + rowStart + r0, colStart, 0, r1 - r0, N,
+                    scratch.data() + pw * kLoadRows * i, pw, plane_.data() + r0, pw, his[i],
+                    los[i]);
       const uint32_t piece = r0 / kLoadRows;
-      const uint32_t c0 = static_cast<uint32_t>(uint64_t{W} * piece / pieces);
-      const uint32_t c1 = static_cast<uint32_t>(uint64_t{W} * (piece + 1) / pieces);
+      const uint32_t c0 = static_cast<uint32_t>(uint64_t{N} * piece / pieces);
+      const uint32_t c1 = static_cast<uint32_t>(uint64_t{N} * (piece + 1) / pieces);
       for (uint32_t c = c0; c < c1; ++c) {
-        Pixel* row = transposed_.data() + c * ph;
-        std::fill(row + H, row + ph, static_cast<Pixel>(lastRow[c]));
+        Pixel* row = plane_.data() + c * pw;
+        std::fill(row + N, row + pw, static_cast<Pixel>(lastRow[c]));
       }
     });
   });
@@ -203,11 +234,11 @@ bool ContrastKernel<Pixel, Sum>::FillLineStarts() {
   return true;
 }
 
-// How the slopes and passes are shared among `groups` threads. With an even
-// count the threads form two teams, one per pass, and each team shares all
-// slopes: the two passes run side by side on their own planes, and every sum
-// row is read once per sweep, as on one thread. With an odd count each
-// thread takes a share of the slopes through both passes.
+// How the slopes and sweeps of a pass are shared among `groups` threads.
+// With an even count the threads form two teams, one per sweep direction,
+// and each team shares all slopes: every sum row is read once per sweep, as
+// on one thread. With an odd count each thread takes a share of the slopes
+// through both sweeps.
 template <typename Pixel, typename Sum>
 typename ContrastKernel<Pixel, Sum>::GroupWork ContrastKernel<Pixel, Sum>::WorkOf(
     unsigned group, unsigned groups, uint32_t n, bool teams) {
@@ -216,35 +247,31 @@ typename ContrastKernel<Pixel, Sum>::GroupWork ContrastKernel<Pixel, Sum>::WorkO
     const unsigned member = group / 2;
     return {static_cast<uint32_t>(uint64_t{n} * member / members),
             static_cast<uint32_t>(uint64_t{n} * (member + 1) / members),
-            {static_cast<int>(group % 2), 0},
+            {group % 2 == 0 ? +1 : -1, 0},
             1};
   }
-  // Groups start on alternate passes, so that two groups seldom want the
-  // same plane at the same time.
-  const int start = static_cast<int>(group % 2);
+  // Groups start at alternate ends, so that two groups seldom want the same
+  // band at the same time.
+  const int start = group % 2 == 0 ? +1 : -1;
   return {static_cast<uint32_t>(uint64_t{n} * group / groups),
           static_cast<uint32_t>(uint64_t{n} * (group + 1) / groups),
-          {start, 1 - start},
+          {start, -start},
           2};
 }
 
 template <typename Pixel, typename Sum>
 int ContrastKernel<Pixel, Sum>::Run(uint32_t smallSize, uint32_t bigSize, uint32_t scanCount) {
-  if (source_.empty()) return status::kRange;
+  if (plane_.empty()) return status::kRange;
   // No zeroing: the first visit of a row overwrites its sums (see the class
   // comment), and without scanlines they are zeroed below.
-  if (sum_.empty() && (!sum_.Allocate(PaddedWidth(W_) * std::size_t{H_}) ||
-                       !transposedSum_.Allocate(PaddedWidth(H_) * std::size_t{W_}))) {
-    sum_.Reset();
-    transposedSum_.Reset();
-    return status::kNoMemory;
-  }
+  if (sum_.empty() && !sum_.Allocate(PaddedWidth(N_) * std::size_t{N_})) return status::kNoMemory;
   n_ = static_cast<uint32_t>((uint64_t{scanCount} + 3) >> 2);  // 2 * s slopes
   groups_ = PrepareWorkers(std::min(threads_, std::max(n_, 1u)));
   teams_ = groups_ % 2 == 0;
-  stateStride_ = std::size_t{2} * PaddedWidth(std::max(W_, H_));
-  // Per pass: the slopes (the second pass's mirrored), offsets and steps; the
-  // line states once, or once per pass when the passes run side by side.
+  stateStride_ = std::size_t{2} * PaddedWidth(N_);
+  // Per pass: the slopes (the second pass's mirrored). Per state set: the
+  // offsets, steps and line states, once, or once per sweep direction when
+  // the directions run side by side.
   const std::size_t stateSets = teams_ ? 2 : 1;
   if (!lineStates_.Allocate(stateSets * n_ * stateStride_) || !slope_.Allocate(2 * n_) ||
       !offset_.Allocate(2 * n_) || !steps_.Allocate(2 * n_)) {
@@ -269,54 +296,74 @@ int ContrastKernel<Pixel, Sum>::Run(uint32_t smallSize, uint32_t bigSize, uint32
   return status::kOk;
 }
 
-// Both passes, then the combined sums: the first pass over the source plane
-// covers the lines whose column step per row lies within [-1, 1]; the second
-// covers the others as the same lines over the transposed plane with the
-// slopes mirrored. Together with the two sweep directions of each pass, every
-// pixel sees 8*s directed scanlines.
+// Both passes: the first pass over the upright plane covers the lines whose
+// column step per row lies within [-1, 1]; the second covers the others as
+// the same lines over the transposed plane with the slopes mirrored.
+// Together with the two sweep directions of each pass, every pixel sees 8*s
+// directed scanlines. The plane comes transposed from Load, so the second
+// pass runs first and stores its sums; both planes are then transposed in
+// place, and the first pass adds its sums.
 template <typename Pixel, typename Sum>
 int ContrastKernel<Pixel, Sum>::ScanPasses() {
   BandSchedule schedule;
-  const uint32_t heights[2] = {H_, W_};
+  const uint32_t heights[2] = {N_, N_};
   if (!schedule.Plan(heights, n_, showProgress_, callback_)) return status::kRange;
-  // The groups are claimed by whichever threads take part; the calling
-  // thread, which makes the progress calls, may run several. Once every
-  // group is done, the threads combine the sums in pieces of rows.
+  // Each step's items are claimed by whichever threads take part; the
+  // calling thread, which makes the progress calls, may run several, and
+  // keeps making them while the others finish a pass.
   const unsigned groups = groups_;
-  int results[kMaxKernelThreads];
-  std::atomic<unsigned> nextGroup{0};
-  std::atomic<unsigned> groupsDone{0};
-  std::atomic<uint32_t> nextRows{0};
+  const uint64_t passWork = uint64_t{2} * N_ * n_;  // slope-rows of both sweeps
+  const std::size_t pw = PaddedWidth(N_);
+  const unsigned pieces = (N_ + kTransposeRows - 1) / kTransposeRows;
+  constexpr int kPassOrder[2] = {1, 0};
+  int results[2][kMaxKernelThreads];
+  JobStep passSteps[2];
+  JobStep transposeStep;
   RunParallel(groups, [&](unsigned participant) {
     const bool caller = participant == 0;
-    // Every group is claimed and counted, also after a cancel (then
-    // without running it), so that no thread waits for a group forever.
-    for (unsigned g; (g = nextGroup.fetch_add(1)) < groups;) {
-      results[g] = schedule.cancelled()
-                       ? status::kCancelled
-                       : RunGroup(WorkOf(g, groups, n_, teams_), caller, schedule);
-      if (groupsDone.fetch_add(1, std::memory_order_acq_rel) + 1 == groups)
-        groupsDone.notify_all();
+    for (int k = 0; k < 2; ++k) {
+      if (k == 1) {
+        // Every group is done with the transposed plane: turn both planes
+        // upright, piece by piece; each row's padding repeats its new last
+        // value, which its own piece has put in place.
+        transposeStep.Run(2 * pieces, [&](unsigned i) {
+          const uint32_t y0 = (i % pieces) * kTransposeRows;
+          const uint32_t y1 = std::min(N_, y0 + kTransposeRows);
+          if (i >= pieces) {
+            kernels_.transposeSums(sum_.data(), pw, N_, y0, y1);
+            return;
+          }
+          kernels_.transposePixels(plane_.data(), pw, N_, y0, y1);
+          for (uint32_t y = y0; y < y1; ++y) {
+            Pixel* row = plane_.data() + y * pw;
+            std::fill(row + N_, row + pw, row[N_ - 1]);
+          }
+        });
+        transposeStep.Await(2 * pieces);
+      }
+      // Every group is claimed and counted, also after a cancel (then
+      // without running it), so that no thread waits for a group forever.
+      passSteps[k].Run(groups, [&](unsigned g) {
+        results[k][g] = schedule.cancelled() ? status::kCancelled
+                                             : RunGroup(WorkOf(g, groups, n_, teams_),
+                                                        kPassOrder[k], k == 0, caller, schedule);
+      });
+      if (caller && !schedule.ReportUntil(passWork * (k + 1))) return;
+      passSteps[k].Await(groups);
+      if (schedule.cancelled()) return;
     }
-    if (caller && !schedule.ReportRest()) return;
-    for (unsigned done = groupsDone.load(std::memory_order_acquire); done < groups;) {
-      groupsDone.wait(done, std::memory_order_acquire);
-      done = groupsDone.load(std::memory_order_acquire);
-    }
-    if (schedule.cancelled()) return;
-    ClaimPieces(nextRows, H_, kCombineRows, [&](uint32_t y0, uint32_t y1) { Combine(y0, y1); });
   });
   if (schedule.cancelled()) return status::kCancelled;
-  for (unsigned g = 0; g < groups; ++g)
-    if (results[g] != status::kOk) return results[g];
+  for (const auto& pass : results)
+    for (unsigned g = 0; g < groups; ++g)
+      if (pass[g] != status::kOk) return pass[g];
   return status::kOk;
 }
 
-// One group's slopes through its passes, each swept downward and then
-// upward, band by band. The calling thread's group also makes the progress
-// calls.
+// One group's slopes through its sweeps of one pass, band by band. The
+// calling thread's group also makes the progress calls.
 template <typename Pixel, typename Sum>
-int ContrastKernel<Pixel, Sum>::RunGroup(const GroupWork& work, bool caller,
+int ContrastKernel<Pixel, Sum>::RunGroup(const GroupWork& work, int pass, bool store, bool caller,
                                          BandSchedule& schedule) {
   const uint32_t u0 = work.first;
   const uint32_t u1 = work.last;
@@ -328,74 +375,67 @@ int ContrastKernel<Pixel, Sum>::RunGroup(const GroupWork& work, bool caller,
   slopes.mode = scanMode();
   slopes.lp = &lp;
   slopes.starts = lineStarts_.data();
+  slopes.width = N_;
+  slopes.paddedWidth = PaddedWidth(N_);
+  const uint32_t height = N_;
+  const std::size_t stride = slopes.paddedWidth;
+  const Pixel* plane = plane_.data();
+  Sum* sums = sum_.data();
+  // This pass's slopes (mirrored in the second).
+  const double* slope = slope_.data() + std::size_t{n_} * pass;
 
-  for (int k = 0; k < work.passCount; ++k) {
-    const int pass = work.passes[k];
-    const Pixel* plane = pass == 0 ? source_.data() : transposed_.data();
-    Sum* sums = pass == 0 ? sum_.data() : transposedSum_.data();
-    const uint32_t height = pass == 0 ? H_ : W_;
-    slopes.width = pass == 0 ? W_ : H_;
-    slopes.paddedWidth = PaddedWidth(slopes.width);
-    slopes.states = States(teams_ ? pass : 0, u0);
-    const std::size_t stride = slopes.paddedWidth;
-    // This pass's slopes (mirrored in the second), offsets and steps; each
-    // offset starts at its slope.
-    const double* slope = slope_.data() + std::size_t{n_} * pass;
-    double* offset = offset_.data() + std::size_t{n_} * pass;
-    int8_t* steps = steps_.data() + std::size_t{n_} * pass + u0;
-    for (uint32_t u = u0; u < u1; ++u) offset[u] = slope[u];
-    // The offsets are not reset between the sweeps, and no advance follows
-    // the last row of a sweep, so the upward sweep's first row uses the
-    // offsets with which the downward sweep's last row was processed.
-    for (const int d : {+1, -1}) {
-      const uint32_t firstRow = d > 0 ? 0 : height - 1;
-      kernels_.init(slopes, plane + firstRow * stride);
-      const uint32_t bands = schedule.bands(pass);
-      for (uint32_t v = 0; v < bands; ++v) {
-        const uint32_t band = d > 0 ? v : bands - 1 - v;
-        bool first = false;
-        if (!schedule.Enter(pass, band, first)) return status::kCancelled;
-        const uint32_t begin = band * schedule.bandRows(pass);
-        const uint32_t end = std::min(height, begin + schedule.bandRows(pass));
-        for (uint32_t i = 0; i < end - begin; ++i) {
-          if (schedule.cancelled() || (caller && !schedule.Report(i * count))) {
-            schedule.Leave(pass, band, i * count);
-            return status::kCancelled;
-          }
-          const uint32_t y = d > 0 ? begin + i : end - 1 - i;
-          const uint32_t t = d > 0 ? y : height - 1 - y;  // rows before this one in the sweep
-          for (uint32_t u = u0; u < u1; ++u)
-            steps[u - u0] = static_cast<int8_t>(ColumnStep(offset[u]));
-          kernels_.update(slopes, plane + y * stride, sums + y * stride, steps, first);
-          if (t + 1 < height) {
-            for (uint32_t u = u0; u < u1; ++u) {
-              double& o = offset[u];
-              if (o > 0.5) o -= 1.0;
-              if (o < -0.5) o += 1.0;
-              o += d * slope[u];
-            }
+  for (int k = 0; k < work.sweepCount; ++k) {
+    const int d = work.sweeps[k];
+    const int set = teams_ && d < 0 ? 1 : 0;
+    slopes.states = States(set, u0);
+    double* offset = offset_.data() + std::size_t{n_} * set;
+    int8_t* steps = steps_.data() + std::size_t{n_} * set + u0;
+    // A downward sweep's offsets start at the slopes; an upward sweep's
+    // where the downward sweep's last row left them (no advance follows the
+    // last row of a sweep).
+    for (uint32_t u = u0; u < u1; ++u)
+      offset[u] = d > 0 ? slope[u] : OffsetAfterSweep(slope[u], height);
+    const uint32_t firstRow = d > 0 ? 0 : height - 1;
+    kernels_.init(slopes, plane + firstRow * stride);
+    const uint32_t bands = schedule.bands(pass);
+    for (uint32_t v = 0; v < bands; ++v) {
+      const uint32_t band = d > 0 ? v : bands - 1 - v;
+      bool first = false;
+      if (!schedule.Enter(pass, band, first)) return status::kCancelled;
+      first = first && store;
+      const uint32_t begin = band * schedule.bandRows(pass);
+      const uint32_t end = std::min(height, begin + schedule.bandRows(pass));
+      for (uint32_t i = 0; i < end - begin; ++i) {
+        if (schedule.cancelled() || (caller && !schedule.Report(i * count))) {
+          schedule.Leave(pass, band, i * count);
+          return status::kCancelled;
+        }
+        const uint32_t y = d > 0 ? begin + i : end - 1 - i;
+        const uint32_t t = d > 0 ? y : height - 1 - y;  // rows before this one in the sweep
+        for (uint32_t u = u0; u < u1; ++u)
+          steps[u - u0] = static_cast<int8_t>(ColumnStep(offset[u]));
+        kernels_.update(slopes, plane + y * stride, sums + y * stride, steps, first);
+        if (t + 1 < height) {
+          for (uint32_t u = u0; u < u1; ++u) {
+            double& o = offset[u];
+            if (o > 0.5) o -= 1.0;
+            if (o < -0.5) o += 1.0;
+            o += d * slope[u];
           }
         }
-        schedule.Leave(pass, band, (end - begin) * count);
       }
+      schedule.Leave(pass, band, (end - begin) * count);
     }
   }
   return status::kOk;
-}
-
-// sum[y][x] += transposedSum[x][y] (wrap-around) for rows y0..y1-1.
-template <typename Pixel, typename Sum>
-void ContrastKernel<Pixel, Sum>::Combine(uint32_t y0, uint32_t y1) {
-  kernels_.combine(transposedSum_.data(), PaddedWidth(H_), sum_.data(), PaddedWidth(W_), y0, y1,
-                   W_);
 }
 
 template <typename Pixel, typename Sum>
 int ContrastKernel<Pixel, Sum>::Render(uint8_t* const* outRows, int row0, int col0, int rows,
                                        int cols, int outMin, int outMax) const {
   if (sum_.empty() || outRows == nullptr) return status::kRange;
-  if (row0 < 0 || col0 < 0 || rows < 0 || cols < 0 || int64_t{row0} + rows > H_ ||
-      int64_t{col0} + cols > W_)
+  if (row0 < 0 || col0 < 0 || rows < 0 || cols < 0 || int64_t{row0} + rows > N_ ||
+      int64_t{col0} + cols > N_)
     return status::kRange;
   int32_t lo, hi;
   RenderBounds(lo, hi);
@@ -422,15 +462,14 @@ namespace {
 
 // Loads, runs and renders one window. `output()` gives the rows to render
 // into (nullptr when they cannot be had); it is asked only once the sums are
-// complete and the pixel planes are given back, so that new output rows can
+// complete and the pixel plane is given back, so that new output rows can
 // reuse their memory.
 template <typename Kernel, typename Output>
 int RunVariant(const LuminanceMatrix& matrix, Output& output, const KernelRequest& request) {
   const WindowPlacement& win = request.window;
   const bool showProgress = request.progress.fn != nullptr;
   Kernel kernel(request.progress, showProgress, request.options);
-  int r = kernel.Load(matrix.rows, win.rowStart, win.colStart, static_cast<uint32_t>(win.side),
-                      static_cast<uint32_t>(win.side));
+  int r = kernel.Load(matrix.rows, win.rowStart, win.colStart, static_cast<uint32_t>(win.side));
   if (r != status::kOk) return r;
   const uint16_t small = matrix.smallSize, big = matrix.bigSize;
   request.windowLoaded();  // may free the matrix's rows

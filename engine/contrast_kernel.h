@@ -51,19 +51,26 @@ void SetKernelDefaults(const KernelOptions& options);
 const RowKernelSet& DefaultKernelBuild();
 unsigned DefaultKernelThreads();
 
-// Planes are stored with their rows padded to PaddedWidth elements (row y of
-// the source plane starts at y * PaddedWidth(W)); the padding repeats a row's
-// last value in the pixel planes and holds no result in the sum planes.
+// The window is square, N x N. The kernel holds one pixel plane and one sum
+// plane, rows padded to PaddedWidth(N) elements (row y starts at
+// y * PaddedWidth(N)); the padding repeats a row's last value in the pixel
+// plane and holds no result in the sum plane. The passes run one after the
+// other: Load writes the pixel plane transposed, the second pass runs over it
+// and stores its sums; then both planes are transposed in place, and the
+// first pass adds its sums over the upright plane. Holding one plane of each
+// instead of two halves the kernel's memory.
 //
-// Threads: a run splits its work into one group per thread: with an even
-// thread count the two passes run side by side, each on a team that shares
-// all slopes; with an odd count each group takes a share of the slopes
-// through both passes. A slope's line states and offsets evolve from the
-// plane and that slope alone, and the sums are only ever added to with
-// wrap-around arithmetic, which is associative and commutative; so groups may
-// add into the same sum plane in any order, provided no two touch a row at
-// the same time (BandSchedule). Only the calling thread reports progress and
-// sees a cancel; the others stop at their next row.
+// Threads: a pass splits its work into one group per thread: with an even
+// thread count the two sweep directions run side by side, each on a team
+// that shares all slopes (an upward sweep starts from the offsets the
+// downward sweep ends with, which depend on the slope and the height alone);
+// with an odd count each group takes a share of the slopes through both
+// sweeps. A slope's line states and offsets evolve from the plane and that
+// slope alone, and the sums are only ever added to with wrap-around
+// arithmetic, which is associative and commutative; so groups may add into
+// the sum plane in any order, provided no two touch a row at the same time
+// (BandSchedule). Only the calling thread reports progress and sees a cancel;
+// the others stop at their next row.
 template <typename Pixel, typename Sum>
 class ContrastKernel {
  public:
@@ -74,16 +81,16 @@ class ContrastKernel {
   ContrastKernel& operator=(const ContrastKernel&) = delete;
   ~ContrastKernel() { Destroy(); }
 
-  // Copies rows rowStart..rowStart+H-1, columns colStart..colStart+W-1 of a
-  // luminance matrix (values truncated to the plane width) into the source
-  // and transposed planes and records the window's max and min; the matrix
-  // is not read again. kRange when a window is already loaded or the
-  // arguments are unusable, kNoMemory when a plane cannot be allocated.
-  int Load(const uint16_t* const* rows, int rowStart, int colStart, uint32_t W, uint32_t H);
+  // Copies rows rowStart..rowStart+N-1, columns colStart..colStart+N-1 of a
+  // luminance matrix (values truncated to the plane width) into the pixel
+  // plane, transposed, and records the window's max and min; the matrix is
+  // not read again. kRange when a window is already loaded or the arguments
+  // are unusable, kNoMemory when the plane cannot be allocated.
+  int Load(const uint16_t* const* rows, int rowStart, int colStart, uint32_t N);
   // Runs both passes with cursor sizes (small, big) and scanCount = 8*s
-  // directed scanlines per pixel. The sum planes are allocated here rather
+  // directed scanlines per pixel. The sum plane is allocated here rather
   // than by Load, so that a caller done with the matrix can free it first.
-  // kOk, kNoMemory (the sum planes), kRange (not loaded, or the tables could
+  // kOk, kNoMemory (the sum plane), kRange (not loaded, or the tables could
   // not be allocated: unlike kNoMemory, as the kernel has always answered a
   // failed setup) or kCancelled (through the callback).
   int Run(uint32_t smallSize, uint32_t bigSize, uint32_t scanCount);
@@ -92,8 +99,8 @@ class ContrastKernel {
   // is loaded or the region leaves the window, else kOk.
   int Render(uint8_t* const* outRows, int row0, int col0, int rows, int cols, int outMin,
              int outMax) const;
-  // Gives back the pixel planes, which Render does not need: once Run has
-  // completed, their memory can serve the output rows.
+  // Gives back the pixel plane, which Render does not need: once Run has
+  // completed, its memory can serve the output rows.
   void ReleasePixelPlanes();
   // Frees the planes, tables and line states; the kernel is empty again.
   void Destroy();
@@ -115,22 +122,23 @@ class ContrastKernel {
   unsigned threadCount() const { return threads_; }
 
  private:
-  std::size_t sumStride() const { return PaddedWidth(W_); }
+  std::size_t sumStride() const { return PaddedWidth(N_); }
   void SetHalfWidths(uint32_t smallSize, uint32_t bigSize);
   bool FillLineStarts();
   int ScanPasses();
-  // One thread's share of a run: slopes first..last-1 through the passes
-  // listed, in that order.
+  // One thread's share of a pass: slopes first..last-1 through the sweeps
+  // listed (+1 downward, -1 upward), in that order.
   struct GroupWork {
     uint32_t first, last;
-    int passes[2];
-    int passCount;
+    int sweeps[2];
+    int sweepCount;
   };
   static GroupWork WorkOf(unsigned group, unsigned groups, uint32_t n, bool teams);
-  int RunGroup(const GroupWork& work, bool caller, BandSchedule& schedule);
-  void Combine(uint32_t y0, uint32_t y1);
-  // Slope u's line states in state set `set` (one per pass when the passes
-  // run side by side).
+  // One group's work over pass `pass`; `store` when this pass is the first
+  // to visit the sum rows.
+  int RunGroup(const GroupWork& work, int pass, bool store, bool caller, BandSchedule& schedule);
+  // Slope u's line states in state set `set` (one per sweep direction when
+  // the directions run side by side).
   Pixel* States(int set, uint32_t u) {
     return lineStates_.data() + (std::size_t{n_} * set + u) * stateStride_;
   }
@@ -140,14 +148,11 @@ class ContrastKernel {
   template <typename Fn>
   void ForPieces(uint32_t count, uint32_t step, Fn&& fn) const;
 
-  AlignedArray<Pixel> source_;      // H rows of PaddedWidth(W), row-major
-  AlignedArray<Pixel> transposed_;  // W rows of PaddedWidth(H): the columns, read by pass 2
-  AlignedArray<Sum> sum_;           // like source_
-  AlignedArray<Sum> transposedSum_; // like transposed_
+  AlignedArray<Pixel> plane_;  // N rows of PaddedWidth(N): transposed, then upright
+  AlignedArray<Sum> sum_;      // like plane_, upright once Run is done
   uint32_t hs_ = 0;
   uint32_t hb_ = 0;
-  uint32_t W_ = 0;
-  uint32_t H_ = 0;
+  uint32_t N_ = 0;
   uint32_t K_ = 0;
   uint16_t max_ = 0;
   uint16_t min_ = 65535;
@@ -155,15 +160,15 @@ class ContrastKernel {
   ProgressCallback callback_;
   uint32_t n_ = 0;
   AlignedArray<double> slope_;      // per pass, n each: the table, then mirrored
-  AlignedArray<double> offset_;     // per pass, n each
+  AlignedArray<double> offset_;     // per state set, n each
   AlignedArray<Pixel> lineStates_;  // per state set, n regions of stateStride_ elements
   std::size_t stateStride_ = 0;
   AlignedArray<Pixel> lineStarts_;  // InitLineState by value, see SlopeGroup::starts
-  AlignedArray<int8_t> steps_;      // per pass, each slope's column step for the current row
+  AlignedArray<int8_t> steps_;      // per state set, each slope's column step for the current row
   Kernels kernels_;
   unsigned threads_;
   unsigned groups_ = 1;  // threads of the current run
-  bool teams_ = false;   // whether the passes run side by side
+  bool teams_ = false;   // whether the sweep directions run side by side
 };
 
 using ContrastKernel8 = ContrastKernel<uint8_t, int16_t>;

@@ -163,16 +163,15 @@ void LoadRows(const uint16_t* const* rows, int colStart, uint32_t r0, uint32_t r
   LoadPlain(rows, colStart, r0, r1, 0, width, source, sstride, transposed, tstride, hi, lo);
 }
 
-template <typename Sum>
-void CombineRows(const Sum* tsum, std::size_t tstride, Sum* sum, std::size_t stride, uint32_t y0,
-                 uint32_t y1, uint32_t width) {
-  CombinePlain(tsum, tstride, sum, stride, y0, y1, 0, width);
+template <typename T>
+void TransposeRows(T* plane, std::size_t stride, uint32_t n, uint32_t y0, uint32_t y1) {
+  TransposePlain(plane, stride, n, y0, y1, y0);
 }
 
 template <typename Pixel, typename Sum>
 constexpr RowKernels<Pixel, Sum> kPlainKernels{
     &InitSlopesPlain<Pixel>, &UpdateSlopesPlain<Pixel, Sum>, &LoadRows<Pixel>,
-    &CombineRows<Sum>,       &RenderPlain<Sum>};
+    &TransposeRows<Pixel>,   &TransposeRows<Sum>,           &RenderPlain<Sum>};
 
 struct BuildEntry {
   const RowKernelSet& (*kernels)();
@@ -258,16 +257,15 @@ void LoadPlain(const uint16_t* const* rows, int colStart, uint32_t r0, uint32_t 
       }
 }
 
-template <typename Sum>
-void CombinePlain(const Sum* tsum, std::size_t tstride, Sum* sum, std::size_t stride, uint32_t y0,
-                  uint32_t y1, uint32_t x0, uint32_t x1) {
-  for (uint32_t yb = y0; yb < y1; yb += kTile)
-    for (uint32_t xb = x0; xb < x1; xb += kTile)
-      for (uint32_t x = xb; x < std::min(x1, xb + kTile); ++x)
-        for (uint32_t y = yb; y < std::min(y1, yb + kTile); ++y) {
-          Sum& s = sum[y * stride + x];
-          s = WrapAdd(s, tsum[x * tstride + y]);
-        }
+template <typename T>
+void TransposePlain(T* plane, std::size_t stride, uint32_t n, uint32_t y0, uint32_t y1,
+                    uint32_t x0) {
+  // Tiles of rows y0..y1-1 and kTile columns, so that the columns' rows stay
+  // in cache across the tile's rows.
+  for (uint32_t xb = x0; xb < n; xb += kTile)
+    for (uint32_t y = y0; y < y1; ++y)
+      for (uint32_t x = std::max(xb, y + 1); x < std::min(n, xb + kTile); ++x)
+        std::swap(plane[y * stride + x], plane[x * stride + y]);
 }
 
 template <typename Sum>
@@ -279,14 +277,14 @@ void RenderPlain(const Sum* in, uint8_t* out, uint32_t count, int32_t lo, double
   }
 }
 
+template void TransposePlain(uint8_t*, std::size_t, uint32_t, uint32_t, uint32_t, uint32_t);
+template void TransposePlain(uint16_t*, std::size_t, uint32_t, uint32_t, uint32_t, uint32_t);
+template void TransposePlain(int16_t*, std::size_t, uint32_t, uint32_t, uint32_t, uint32_t);
+template void TransposePlain(int32_t*, std::size_t, uint32_t, uint32_t, uint32_t, uint32_t);
 template void LoadPlain(const uint16_t* const*, int, uint32_t, uint32_t, uint32_t, uint32_t,
                         uint8_t*, std::size_t, uint8_t*, std::size_t, uint8_t&, uint8_t&);
 template void LoadPlain(const uint16_t* const*, int, uint32_t, uint32_t, uint32_t, uint32_t,
                         uint16_t*, std::size_t, uint16_t*, std::size_t, uint16_t&, uint16_t&);
-template void CombinePlain(const int16_t*, std::size_t, int16_t*, std::size_t, uint32_t, uint32_t,
-                           uint32_t, uint32_t);
-template void CombinePlain(const int32_t*, std::size_t, int32_t*, std::size_t, uint32_t, uint32_t,
-                           uint32_t, uint32_t);
 template void RenderPlain(const int16_t*, uint8_t*, uint32_t, int32_t, double, int);
 template void RenderPlain(const int32_t*, uint8_t*, uint32_t, int32_t, double, int);
 

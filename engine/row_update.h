@@ -114,8 +114,12 @@ struct SlopeGroup {
 //           into both planes: source[r * sstride + c] and
 //           transposed[c * tstride + r]; raises hi and lowers lo to the
 //           extremes copied.
-//   combine: sum[y * stride + x] += tsum[x * tstride + y] (wrap-around) for
-//           rows y0..y1-1 and columns 0..width-1.
+//   transposePixels, transposeSums: exchange plane[y * stride + x] and
+//           plane[x * stride + y] for rows y0..y1-1 and every column x > y of
+//           the n x n square (y0 a multiple of 32). Each pair of cells is
+//           exchanged by the call holding the smaller of its two indices, so
+//           calls for the pieces of [0, n) transpose the square in place and,
+//           run side by side, never touch the same cell.
 //   render: out[x] = trunc((in[x] - lo) * scale + outMin) as a byte, x < count.
 template <typename Pixel, typename Sum>
 struct RowKernels {
@@ -125,14 +129,15 @@ struct RowKernels {
   using Load = void (*)(const uint16_t* const* rows, int colStart, uint32_t r0, uint32_t r1,
                         uint32_t width, Pixel* source, std::size_t sstride, Pixel* transposed,
                         std::size_t tstride, Pixel& hi, Pixel& lo);
-  using Combine = void (*)(const Sum* tsum, std::size_t tstride, Sum* sum, std::size_t stride,
-                           uint32_t y0, uint32_t y1, uint32_t width);
+  template <typename T>
+  using Transpose = void (*)(T* plane, std::size_t stride, uint32_t n, uint32_t y0, uint32_t y1);
   using Render = void (*)(const Sum* in, uint8_t* out, uint32_t count, int32_t lo, double scale,
                           int outMin);
   Init init;
   Update update;
   Load load;
-  Combine combine;
+  Transpose<Pixel> transposePixels;
+  Transpose<Sum> transposeSums;
   Render render;
 };
 
@@ -173,9 +178,11 @@ template <typename Pixel>
 void LoadPlain(const uint16_t* const* rows, int colStart, uint32_t r0, uint32_t r1, uint32_t c0,
                uint32_t c1, Pixel* source, std::size_t sstride, Pixel* transposed,
                std::size_t tstride, Pixel& hi, Pixel& lo);
-template <typename Sum>
-void CombinePlain(const Sum* tsum, std::size_t tstride, Sum* sum, std::size_t stride, uint32_t y0,
-                  uint32_t y1, uint32_t x0, uint32_t x1);
+// The exchanges of a transpose for rows y0..y1-1 and the columns from x0 on
+// (those above the diagonal).
+template <typename T>
+void TransposePlain(T* plane, std::size_t stride, uint32_t n, uint32_t y0, uint32_t y1,
+                    uint32_t x0);
 template <typename Sum>
 void RenderPlain(const Sum* in, uint8_t* out, uint32_t count, int32_t lo, double scale,
                  int outMin);

@@ -371,9 +371,9 @@ struct VectorRows {
 };
 
 // The plane loops of the vector builds. Transposes work on 8 x 8 tiles of
-// 16-bit values (4 x 4 of 32-bit sums) with 128-bit instructions, which every
-// build has; the edges of a region that do not fill a tile take the plain
-// loops.
+// 16-bit values (4 x 4 of 32-bit, 16 x 16 of bytes) with 128-bit
+// instructions, which every build has; the edges of a region that do not
+// fill a tile take the plain loops.
 template <class V, typename Pixel, typename Sum>
 struct VectorPlanes {
   using R = typename V::Reg;
@@ -408,6 +408,70 @@ struct VectorPlanes {
     col[1] = _mm_unpackhi_epi64(b0, b2);
     col[2] = _mm_unpacklo_epi64(b1, b3);
     col[3] = _mm_unpackhi_epi64(b1, b3);
+  }
+
+  // Columns of sixteen byte rows: four rounds of interleaving row k with
+  // row k + 8 each move the bits of a cell's (row, column) index one place
+  // to the left, around, so that after four the row and column have changed
+  // places.
+  static void Transpose16x16(const __m128i* a, __m128i* col) {
+    __m128i t[16];
+    const __m128i* in = a;
+    for (int round = 0; round < 4; ++round) {
+      __m128i* out = round % 2 == 0 ? t : col;
+#pragma GCC unroll 8
+      for (int k = 0; k < 8; ++k) {
+        out[2 * k] = _mm_unpacklo_epi8(in[k], in[k + 8]);
+        out[2 * k + 1] = _mm_unpackhi_epi8(in[k], in[k + 8]);
+      }
+      in = out;
+    }
+  }
+
+  // The square tile of T from row y, column x, transposed.
+  template <typename T>
+  static constexpr uint32_t kSquare = 16 / sizeof(T);
+  template <typename T>
+  static void TransposeTile(const T* plane, std::size_t stride, uint32_t y, uint32_t x,
+                            __m128i* col) {
+    __m128i a[kSquare<T>];
+#pragma GCC unroll 16
+    for (uint32_t k = 0; k < kSquare<T>; ++k) a[k] = LoadU128(plane + (y + k) * stride + x);
+    if constexpr (sizeof(T) == 1)
+      Transpose16x16(a, col);
+    else if constexpr (sizeof(T) == 2)
+      Transpose8x8(a, col);
+    else
+      Transpose4x4(a, col);
+  }
+  template <typename T>
+  static void StoreTile(T* plane, std::size_t stride, uint32_t y, uint32_t x, const __m128i* rows) {
+#pragma GCC unroll 16
+    for (uint32_t k = 0; k < kSquare<T>; ++k)
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(plane + (y + k) * stride + x), rows[k]);
+  }
+
+  // Whole tiles on and above the diagonal: each off-diagonal tile changes
+  // places with its mirror image; the cells beyond the last whole tile take
+  // the plain loop.
+  template <typename T>
+  static void Transpose(T* plane, std::size_t stride, uint32_t n, uint32_t y0, uint32_t y1) {
+    constexpr uint32_t kT = kSquare<T>;
+    const uint32_t nT = n / kT * kT;
+    const uint32_t yT = std::min(y1, nT);
+    for (uint32_t y = y0; y < yT; y += kT) {
+      __m128i a[kT], b[kT];
+      TransposeTile(plane, stride, y, y, a);
+      StoreTile(plane, stride, y, y, a);
+      for (uint32_t x = y + kT; x < nT; x += kT) {
+        TransposeTile(plane, stride, y, x, a);
+        TransposeTile(plane, stride, x, y, b);
+        StoreTile(plane, stride, x, y, a);
+        StoreTile(plane, stride, y, x, b);
+      }
+    }
+    if (nT < n && y0 < yT) TransposePlain(plane, stride, n, y0, yT, nT);
+    if (yT < y1) TransposePlain(plane, stride, n, std::max(y0, yT), y1, std::max(y0, yT));
   }
 
   static __m128i LoadU128(const void* p) {
@@ -487,51 +551,6 @@ struct VectorPlanes {
       LoadPlain(rows, colStart, rEnd, r1, 0, cEnd, source, sstride, transposed, tstride, hi, lo);
   }
 
-  // One tile of sums: kTile rows from y, kTile columns from x.
-  static constexpr uint32_t kTile = kWide ? 4 : 8;  // sums per 128-bit vector
-  static constexpr uint32_t kAhead = 4 * kTile;       // prefetch distance in columns
-
-  static void CombineTile(const Sum* tsum, std::size_t tstride, Sum* sum, std::size_t stride,
-                          uint32_t y, uint32_t x) {
-    __m128i a[kTile], rowsOut[kTile];
-#pragma GCC unroll 8
-    for (uint32_t k = 0; k < kTile; ++k) {
-      a[k] = LoadU128(tsum + (x + k) * tstride + y);
-      // The transposed sums are read down their columns, which the hardware
-      // does not foresee: ask for the tile a few steps ahead.
-      _mm_prefetch(reinterpret_cast<const char*>(tsum + (x + k + kAhead) * tstride + y),
-                   _MM_HINT_T0);
-    }
-    if constexpr (kWide)
-      Transpose4x4(a, rowsOut);
-    else
-      Transpose8x8(a, rowsOut);
-#pragma GCC unroll 8
-    for (uint32_t k = 0; k < kTile; ++k) {
-      __m128i* s = reinterpret_cast<__m128i*>(sum + (y + k) * stride + x);
-      const __m128i t = _mm_loadu_si128(s);
-      _mm_storeu_si128(s, kWide ? _mm_add_epi32(t, rowsOut[k]) : _mm_add_epi16(t, rowsOut[k]));
-    }
-  }
-
-  static void Combine(const Sum* tsum, std::size_t tstride, Sum* sum, std::size_t stride,
-                      uint32_t y0, uint32_t y1, uint32_t width) {
-    const uint32_t yBegin = (y0 + kTile - 1) / kTile * kTile;
-    if (yBegin >= y1) {
-      CombinePlain(tsum, tstride, sum, stride, y0, y1, 0, width);
-      return;
-    }
-    const uint32_t yEnd = yBegin + (y1 - yBegin) / kTile * kTile;
-    const uint32_t xEnd = width / kTile * kTile;
-    // Strips of whole sum rows, as in Load: the cache lines of the transposed
-    // sums read for one strip serve the next strips too.
-    for (uint32_t y = yBegin; y < yEnd; y += kTile)
-      for (uint32_t x = 0; x < xEnd; x += kTile) CombineTile(tsum, tstride, sum, stride, y, x);
-    CombinePlain(tsum, tstride, sum, stride, y0, yBegin, 0, width);
-    CombinePlain(tsum, tstride, sum, stride, yEnd, y1, 0, width);
-    CombinePlain(tsum, tstride, sum, stride, yBegin, yEnd, xEnd, width);
-  }
-
   static void Render(const Sum* in, uint8_t* out, uint32_t count, int32_t lo, double scale,
                      int outMin) {
     uint32_t x = 0;
@@ -560,9 +579,11 @@ const RowKernelSet& VectorKernelSet(const char* name) {
   using Planes16 = VectorPlanes<V, uint16_t, int32_t>;
   static const RowKernelSet set{name,
                                 {&Rows8::Init, &Rows8::Update, &Planes8::Load,
-                                 &Planes8::Combine, &Planes8::Render},
+                                 &Planes8::template Transpose<uint8_t>,
+                                 &Planes8::template Transpose<int16_t>, &Planes8::Render},
                                 {&Rows16::Init, &Rows16::Update, &Planes16::Load,
-                                 &Planes16::Combine, &Planes16::Render}};
+                                 &Planes16::template Transpose<uint16_t>,
+                                 &Planes16::template Transpose<int32_t>, &Planes16::Render}};
   return set;
 }
 

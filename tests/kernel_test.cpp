@@ -226,8 +226,8 @@ TEST(KernelLifecycle, MisuseIsRejected) {
   Output out(4, 4, 0);
   EXPECT_EQ(k.Run(3, 9, 8), status::kRange);  // nothing loaded
   EXPECT_EQ(k.Render(out.ptrs.data(), 0, 0, 4, 4, 0, 255), status::kRange);
-  ASSERT_EQ(k.Load(m.rows, 0, 0, 16, 16), 0);
-  EXPECT_EQ(k.Load(m.rows, 0, 0, 16, 16), status::kRange);
+  ASSERT_EQ(k.Load(m.rows, 0, 0, 16), 0);
+  EXPECT_EQ(k.Load(m.rows, 0, 0, 16), status::kRange);
   ASSERT_EQ(k.Run(3, 9, 8), 0);
   EXPECT_EQ(k.Render(out.ptrs.data(), 14, 0, 4, 4, 0, 255), status::kRange);  // leaves window
 
