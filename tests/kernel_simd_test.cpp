@@ -25,7 +25,7 @@
 namespace veska {
 namespace {
 
-constexpr unsigned kThreadCounts[] = {1, 2, 3};
+constexpr unsigned kThreadCounts[] = {1, 2, 3, 4};
 
 // A matrix for a side x side image with every cell from `value(row, col)`.
 template <typename Fn>
