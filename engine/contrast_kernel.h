@@ -202,8 +202,8 @@ struct KernelRequest {
   int outMin = 0;                  // the output range the sums are scaled onto
   int outMax = 255;
   ProgressCallback progress = {};  // called about 100 times; empty: none shown, no cancel
-  // Called once the window is in the kernel's own planes, before the sum
-  // planes are allocated: from then on the matrix is not read, and a caller
+  // Called once the window is in the kernel's own pixel plane, before the
+  // sum plane is allocated: from then on the matrix is not read, and a caller
   // that discards it may free it here. Its result is ignored.
   ProgressCallback windowLoaded = {};
   KernelOptions options = {};      // build and thread count ({}: the process's choice)
@@ -218,7 +218,7 @@ struct KernelRequest {
 int RunKernel(const LuminanceMatrix& matrix, uint8_t** outRows, const KernelRequest& request);
 // The same, rendering into `result`, which is allocated to cols x rows only
 // once the sums are complete (so that it reuses the memory of the kernel's
-// pixel planes) and is left as it was when the run fails or is cancelled.
+// pixel plane) and is left as it was when the run fails or is cancelled.
 int RunKernel(const LuminanceMatrix& matrix, ChannelResult& result, const KernelRequest& request);
 
 }  // namespace veska
