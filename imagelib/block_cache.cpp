@@ -1,10 +1,13 @@
 #include "imagelib/block_cache.h"
 
+#include <algorithm>
 #include <mutex>
 #ifdef __linux__
 #include <sys/mman.h>
 #endif
 #include <new>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 namespace veska {
@@ -24,11 +27,51 @@ std::align_val_t AlignmentFor(std::size_t bytes) {
   return std::align_val_t(bytes >= kHugePage ? kHugePage : kBlockAlignment);
 }
 
+// Fresh blocks of this size and more have their pages mapped at once, on
+// several threads: the system maps fresh pages on first touch, which costs
+// about as much as a kernel run for an image's worth of them, and the
+// mapping goes nearly twice as fast on two threads as on one. Every large
+// block is written in full soon after (an image decoded into it, a plane
+// filled), often by one thread, which then finds its pages ready.
+constexpr std::size_t kPrefaultMin = std::size_t{8} << 20;
+constexpr std::size_t kPrefaultShare = std::size_t{4} << 20;  // least per thread
+constexpr unsigned kPrefaultThreads = 8;
+
+void TouchPages(unsigned char* data, std::size_t begin, std::size_t end) {
+  constexpr std::size_t kPage = 4096;
+  for (std::size_t i = begin; i < end; i += kPage) data[i] = 0;
+}
+
+// Writes a zero into every page of the block, in shares on up to
+// kPrefaultThreads threads; the contents are undefined anyway. A thread the
+// system refuses leaves its share to the calling thread.
+void MapPages(void* block, std::size_t bytes) {
+  auto* data = static_cast<unsigned char*>(block);
+  const std::size_t wanted = std::min<std::size_t>(
+      {std::max(1u, std::thread::hardware_concurrency()), kPrefaultThreads,
+       bytes / kPrefaultShare});
+  const unsigned threads = static_cast<unsigned>(std::max<std::size_t>(wanted, 1));
+  auto share = [&](unsigned i) { return bytes * i / threads / 4096 * 4096; };
+  std::vector<std::thread> helpers;
+  unsigned i = 1;
+  for (; i < threads; ++i) {
+    try {
+      helpers.emplace_back(TouchPages, data, share(i), share(i + 1));
+    } catch (const std::system_error&) {
+      break;
+    }
+  }
+  TouchPages(data, 0, share(1));
+  TouchPages(data, share(i), bytes);  // the shares no helper took
+  for (std::thread& t : helpers) t.join();
+}
+
 void* NewBlock(std::size_t bytes) {
   void* data = ::operator new(bytes, AlignmentFor(bytes), std::nothrow);
 #ifdef __linux__
   if (data != nullptr && bytes >= kHugePage) madvise(data, bytes, MADV_HUGEPAGE);
 #endif
+  if (data != nullptr && bytes >= kPrefaultMin) MapPages(data, bytes);
   return data;
 }
 
