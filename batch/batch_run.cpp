@@ -106,8 +106,13 @@ BatchRunResult RunBatch(const std::string& batchPath, uint16_t scanlines, BatchL
       if (input.status == status::kNoMemory) input = LoadInput(entry.inputName);
     }
     more = batch.ReadEntry(&readStatus, &message);
-    if (more && LoadsAhead(batch.Entry(), entry))
-      ahead = std::async(std::launch::async, LoadInput, batch.Entry().inputName);
+    if (more && LoadsAhead(batch.Entry(), entry)) {
+      try {
+        ahead = std::async(std::launch::async, LoadInput, batch.Entry().inputName);
+      } catch (const std::system_error&) {
+        // No thread to spare: the next input loads at its turn.
+      }
+    }
     if (!RunEntry(entry, input, scanlines, log, progress))
       return BatchRunResult::kEntryFailed;  // waits for a load ahead, whose image goes unused
   }
