@@ -302,7 +302,6 @@ TEST_F(CliTest, UsageErrorsExitTwoAndWriteNothing) {
       {"batch jobs.btc --scanlines 15", "--scanlines must be a whole number from 16 to 40"},
       {"convert raw.bif o.png --bif-size 57", "--bif-size must be"},
       {"convert grey.png", "missing operand"},
-      {"info grey.png --frobnicate", "unknown option '--frobnicate'"},
       {"mix grey.png grey.png o.png --weights 50,101", "--weights must be W1,W2"},
       {"mix grey.png grey.png o.png", "missing --weights"},
       {"rotate grey.png o.png 45", "the angle must be 90, 180 or 270, not '45'"},
