@@ -151,7 +151,8 @@ TEST_F(DocumentTest, SaveAsWritesWhatTheCommandLineWrites) {
   EXPECT_EQ(prompter_.openRequests.back().filter, app::kOpenFilter);
   for (const QString name : {"out.png", "out.tif", "out.jpg"}) {
     SCOPED_TRACE(name.toStdString());
-    ExpectSavedAsCommandLine(name, {"convert", Path("input.bmp"), Path("ref-" + name)}, "ref-" + name);
+    ExpectSavedAsCommandLine(name, {"convert", Path("input.bmp"), Path("cli-" + name)},
+                             "cli-" + name);
     EXPECT_EQ(prompter_.saveRequests.back().selectedFilter, 3) << "BMP preselected";
     EXPECT_EQ(window_->ActiveDocument()->Title(), name);
   }

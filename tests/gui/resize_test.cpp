@@ -167,8 +167,8 @@ TEST_F(ResizeTest, SavedResizeIsTheCommandLinesResize) {
   EXPECT_EQ(resized->Image().Width(), 45);
   EXPECT_EQ(resized->Image().Height(), 35);
   EXPECT_EQ(resized->Image().Dpi(), source->Image().Dpi());
-  ExpectSavedAsCommandLine("desktop.png",
-                           {"resize", Path("input.png"), Path("cli.png"), "45x35", "--interpolate"});
+  ExpectSavedAsCommandLine(
+      "desktop.png", {"resize", Path("input.png"), Path("cli.png"), "45x35", "--interpolate"});
 #endif
 }
 
