@@ -1,18 +1,16 @@
 // Writes small valid files of every format into a folder (made if missing):
-// the fuzz targets' starting corpus and the inputs of their replay cases.
+// the fuzz targets' starting corpus and the inputs of their replay cases. The
+// files other programs would write come from the tests' library writers.
 #include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-// jpeglib.h needs size_t and FILE declared first.
-#include <jpeglib.h>
-#include <png.h>
-
 #include "image/aimage.h"
 #include "image/image_file.h"
 #include "imagelib/image_desc.h"
 #include "imagelib/pixel_access.h"
+#include "tests/image_file_support.h"
 
 namespace {
 
@@ -39,56 +37,24 @@ bool Write(const std::string& folder, const std::string& name, int bits, bool si
 }
 
 // PNG files of the kinds other programs write: alpha, palette, 2-bit grey.
-// False when the file could not be created.
-bool WritePng(const std::string& path, int type, int depth) {
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (f == nullptr) return false;
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png_create_info_struct(png);
-  png_init_io(png, f);
-  png_set_IHDR(png, info, 50, 52, depth, type, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-               PNG_FILTER_TYPE_DEFAULT);
-  std::vector<png_color> palette(16);
-  for (int i = 0; i < 16; ++i) palette[size_t(i)] = png_color{uint8_t(i * 16), uint8_t(i), 90};
-  if (type == PNG_COLOR_TYPE_PALETTE) png_set_PLTE(png, info, palette.data(), 16);
-  png_write_info(png, info);
-  std::vector<uint8_t> row(png_get_rowbytes(png, info));
-  for (int y = 0; y < 52; ++y) {
-    for (size_t x = 0; x < row.size(); ++x) row[x] = uint8_t(x * 7 + y);
-    png_write_row(png, row.data());
-  }
-  png_write_end(png, info);
-  png_destroy_write_struct(&png, &info);
-  return std::fclose(f) == 0;
+void WritePng(const std::string& path, int type, int depth) {
+  std::vector<png_color> palette;
+  for (int i = 0; type == PNG_COLOR_TYPE_PALETTE && i < 16; ++i)
+    palette.push_back(png_color{uint8_t(i * 16), uint8_t(i), 90});
+  veska::test::WritePng(
+      path, 50, 52, depth, type, false,
+      [](int y, std::vector<uint8_t>& row) {
+        for (size_t x = 0; x < row.size(); ++x) row[x] = uint8_t(x * 7 + y);
+      },
+      palette);
 }
 
 // A CMYK JPEG (Adobe's inverted inks) that a camera's EXIF segment turns.
-bool WriteCmykJpeg(const std::string& path) {
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (f == nullptr) return false;
-  jpeg_compress_struct c;
-  jpeg_error_mgr err;
-  c.err = jpeg_std_error(&err);
-  jpeg_create_compress(&c);
-  jpeg_stdio_dest(&c, f);
-  c.image_width = 56;
-  c.image_height = 50;
-  c.input_components = 4;
-  c.in_color_space = JCS_CMYK;
-  jpeg_set_defaults(&c);
-  jpeg_start_compress(&c, TRUE);
-  const uint8_t exif[] = {'E', 'x', 'i', 'f', 0,    0, 'I', 'I', 42, 0, 8, 0, 0, 0, 1, 0, 0x12,
-                          1,   3,   0,   1,   0,    0, 0,   6,   0,  0, 0, 0, 0, 0, 0, 0, 0};
-  jpeg_write_marker(&c, JPEG_APP0 + 1, exif, sizeof exif);
-  std::vector<uint8_t> row(56 * 4);
-  while (c.next_scanline < c.image_height) {
-    for (size_t x = 0; x < row.size(); ++x) row[x] = uint8_t(x * 3 + c.next_scanline);
-    JSAMPROW rows[1] = {row.data()};
-    jpeg_write_scanlines(&c, rows, 1);
-  }
-  jpeg_finish_compress(&c);
-  jpeg_destroy_compress(&c);
-  return std::fclose(f) == 0;
+void WriteCmykJpeg(const std::string& path) {
+  const std::vector<uint8_t> exif = {'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0, 8, 0, 0, 0, 1, 0,
+                                     0x12, 1, 3, 0, 1, 0, 0, 0, 6, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  veska::test::WriteJpeg(path, {56, 50, 4, JCS_CMYK, JCS_CMYK, true, exif},
+                         [](int x, int y, int k) { return uint8_t((x * 4 + k) * 3 + y); });
 }
 
 }  // namespace
@@ -110,10 +76,11 @@ int main(int argc, char** argv) {
   ok = Write(folder, "deep.tif", 8, true) && ok;
   ok = Write(folder, "deep.asc", 8, true) && ok;
   ok = Write(folder, "deep.png", 8, true) && ok;
-  ok = WritePng(folder + "/rgba.png", PNG_COLOR_TYPE_RGBA, 8) && ok;
-  ok = WritePng(folder + "/greyalpha16.png", PNG_COLOR_TYPE_GRAY_ALPHA, 16) && ok;
-  ok = WritePng(folder + "/palette.png", PNG_COLOR_TYPE_PALETTE, 4) && ok;
-  ok = WritePng(folder + "/grey2.png", PNG_COLOR_TYPE_GRAY, 2) && ok;
-  ok = WriteCmykJpeg(folder + "/cmyk-turned.jpg") && ok;
-  return ok ? 0 : 1;
+  if (!ok) return 1;  // the folder takes no files
+  WritePng(folder + "/rgba.png", PNG_COLOR_TYPE_RGBA, 8);
+  WritePng(folder + "/greyalpha16.png", PNG_COLOR_TYPE_GRAY_ALPHA, 16);
+  WritePng(folder + "/palette.png", PNG_COLOR_TYPE_PALETTE, 4);
+  WritePng(folder + "/grey2.png", PNG_COLOR_TYPE_GRAY, 2);
+  WriteCmykJpeg(folder + "/cmyk-turned.jpg");
+  return 0;
 }

@@ -1,6 +1,6 @@
-// Shared by the file-format tests: a prompter that answers the BIF dimension
-// question, TIFF, PNG and JPEG files written by their libraries' own calls,
-// and the samples and pixels of a loaded image.
+// Shared by the file-format tests (and the fuzz seeds): a prompter that
+// answers the BIF dimension question, TIFF, PNG and JPEG files written by
+// their libraries' own calls, and the samples and pixels of a loaded image.
 #pragma once
 
 #include <gtest/gtest.h>

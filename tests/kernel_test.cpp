@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <numbers>
 #include <random>
 #include <vector>
 
@@ -184,21 +183,6 @@ TEST(KernelReference, SixteenBitValuesAndHighScanCounts) {
   ExpectMatchesNaive(24, 1000, 1063, 1, 65535, 3, 12);
   ExpectMatchesNaive(16, 0, 255, 3, 257, 32, 13);
   ExpectMatchesNaive(16, 0, 255, 1, 65, 32, 14);
-}
-
-TEST(KernelSetup, SlopeTablesForOneToThreeScanlines) {
-  // Beyond slopes 0 and 1: cot(pi/4 + a pi/2) for a = 1/4, 3/4, then 1/8, 3/8.
-  const double pi = std::numbers::pi;
-  const double truth[] = {0.0, 1.0, std::tan(pi / 8), -std::tan(pi / 8),
-                          1 / std::tan(5 * pi / 16), 1 / std::tan(7 * pi / 16)};
-  for (uint32_t s = 1; s <= 3; ++s) {
-    std::vector<double> slope(2 * s), offset(2 * s);
-    uint32_t K = 0;
-    FillSlopeTable(slope.data(), offset.data(), 2 * s, K);
-    EXPECT_EQ(K, 8 * s);
-    for (uint32_t i = 0; i < 2 * s; ++i) EXPECT_NEAR(slope[i], truth[i], 1e-8) << i;
-    EXPECT_EQ(offset, slope);
-  }
 }
 
 TEST(KernelSetup, FlatWindowRendersOutMinWithoutDividingByZero) {

@@ -18,8 +18,6 @@ std::tuple<int, int, int> Values(const ScanlineCounts& c) {
 TEST(ScanlineCountsTest, DefaultsAndAcceptedValues) {
   ScanlineCounts counts;
   EXPECT_EQ(Values(counts), std::tuple(16, 16, 8));
-  EXPECT_EQ(counts.Texts().batch, "16");
-  EXPECT_EQ(counts.Texts().preview, "8");
 
   ScanlineVerdict verdict = counts.Accept({"40", " 24 ", "+8"});
   EXPECT_TRUE(verdict.accepted);

@@ -1,4 +1,4 @@
-// A progress sink for tests: counts the runs and the steps (one cancel
+// A progress sink for tests: counts the ends of runs and the steps (one cancel
 // question per step), the steps asked from a thread other than the one that
 // created it, keeps each new text in order, and asks to cancel at the k-th
 // step. k = 0 never cancels.
@@ -16,7 +16,7 @@ class CountingProgress : public ProgressSink {
  public:
   explicit CountingProgress(int cancelAtStep = 0) : cancelAtStep_(cancelAtStep) {}
 
-  void Begin() override { ++creates; }
+  void Begin() override {}
   void Show(const ProgressRecord& record) override {
     const std::string text = ProgressText(record);
     if (record.channel != 0 && (texts.empty() || texts.back() != text)) texts.push_back(text);
@@ -27,7 +27,6 @@ class CountingProgress : public ProgressSink {
   }
   void End() override { ++destroys; }
 
-  int creates = 0;
   int steps = 0;
   int foreignSteps = 0;
   int destroys = 0;

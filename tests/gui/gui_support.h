@@ -78,8 +78,6 @@ class ScriptedPrompter final : public app::UiPrompter {
     return texts.join(" | ");
   }
 
-  int dialogsRun = 0;
-
  protected:
   QMessageBox::StandardButton DoAsk(const QString& caption, const QString& text,
                                     QMessageBox::StandardButtons, QMessageBox::StandardButton def,
@@ -105,7 +103,6 @@ class ScriptedPrompter final : public app::UiPrompter {
     return answer;
   }
   int DoRun(QDialog& dialog) override {
-    ++dialogsRun;
     if (dialogScripts.empty()) {
       ADD_FAILURE() << "unexpected dialog " << dialog.windowTitle().toStdString();
       return QDialog::Rejected;
@@ -178,6 +175,25 @@ class GuiTest : public ::testing::Test {
     return window_->ActiveDocument();
   }
 
+#ifdef VESKA_CLI
+  // Saves the active document through Save As to `name`, runs the command
+  // line with `arguments`, which write `cliName`, and expects the same bytes
+  // in both files and no message on the way.
+  void ExpectSavedAsCommandLine(const QString& name, const QStringList& arguments,
+                                const QString& cliName = "cli.png") {
+    prompter_.saveAnswers.push_back(Path(name));
+    Trigger(app::CommandId::kSaveAs);
+    QProcess veska;
+    veska.start(VESKA_CLI, arguments);
+    ASSERT_TRUE(veska.waitForFinished(60000));
+    ASSERT_EQ(veska.exitCode(), 0) << veska.readAllStandardError().toStdString();
+    const QByteArray saved = Bytes(Path(name));
+    EXPECT_FALSE(saved.isEmpty());
+    EXPECT_EQ(saved, Bytes(Path(cliName)));
+    EXPECT_TRUE(prompter_.questions.empty()) << prompter_.TakeTexts().toStdString();
+  }
+#endif
+
   QTemporaryDir dir_;
   ScriptedPrompter prompter_;
   app::MessageBoxReporter reporter_;
@@ -185,21 +201,6 @@ class GuiTest : public ::testing::Test {
   std::unique_ptr<app::Application> app_;
   std::unique_ptr<app::CMainFrame> window_;
 };
-
-#ifdef VESKA_CLI
-// Runs the command line with `arguments`, which write `cliPath`, and expects
-// that file to hold exactly the bytes of `desktopPath`.
-inline void ExpectSameAsCommandLine(const QStringList& arguments, const QString& desktopPath,
-                                    const QString& cliPath) {
-  QProcess veska;
-  veska.start(VESKA_CLI, arguments);
-  ASSERT_TRUE(veska.waitForFinished(60000));
-  ASSERT_EQ(veska.exitCode(), 0) << veska.readAllStandardError().toStdString();
-  const QByteArray saved = Bytes(desktopPath);
-  EXPECT_FALSE(saved.isEmpty());
-  EXPECT_EQ(saved, Bytes(cliPath));
-}
-#endif
 
 // Writes a small test image through the project's own writers.
 void WriteSampleImage(const QString& path, int bits, int width = 60, int height = 52);

@@ -1,10 +1,8 @@
 // The preview: the panel's regions and reduced copy, the dialog's slider
 // rules and plane list, and Preview-and-apply from the main window.
 #include <QCheckBox>
-#include <QFile>
 #include <QHeaderView>
 #include <QMouseEvent>
-#include <QProcess>
 #include <QSlider>
 #include <QTreeWidget>
 
@@ -271,18 +269,9 @@ TEST_F(PreviewTest, PreviewAndApplyWritesWhatTheCommandLineWrites) {
   });
   Trigger(CommandId::kPreview);
   ASSERT_EQ(window_->ActiveDocument()->Title(), "input1");
-  prompter_.saveAnswers.push_back(Path("desktop.png"));
-  Trigger(CommandId::kSaveAs);
-
-  QProcess veska;
-  veska.start(VESKA_CLI, {"process", Path("input.png"), Path("cli.png"), "--big", "45", "--small",
-                          "7", "--rect", "4,6,71,60", "--scanlines", "16", "--quiet"});
-  ASSERT_TRUE(veska.waitForFinished(60000));
-  ASSERT_EQ(veska.exitCode(), 0) << veska.readAllStandardError().toStdString();
-  const QByteArray saved = Bytes(Path("desktop.png"));
-  EXPECT_FALSE(saved.isEmpty());
-  EXPECT_EQ(saved, Bytes(Path("cli.png")));
-  EXPECT_TRUE(prompter_.questions.empty()) << prompter_.TakeTexts().toStdString();
+  ExpectSavedAsCommandLine("desktop.png",
+                           {"process", Path("input.png"), Path("cli.png"), "--big", "45", "--small",
+                            "7", "--rect", "4,6,71,60", "--scanlines", "16", "--quiet"});
 #endif
 }
 

@@ -1,10 +1,9 @@
 // Veska Process from the desktop: the derived windows and their titles, the
 // cursor entry, the progress window's Cancel, the luminance-channel commands
 // and the saved result against the command line's.
-#include <QFile>
 #include <QMdiArea>
-#include <QProcess>
 #include <QTimer>
+#include <array>
 #include <atomic>
 #include <thread>
 #include <tuple>
@@ -59,6 +58,17 @@ class ProcessTest : public GuiTest {
       auto& cursors = static_cast<dialogs::CursorValuesDialog&>(dialog);
       Type(cursors.SmallBox(), small);
       Type(cursors.BigBox(), big);
+      return Click(dialog, "OK");
+    });
+  }
+  // Answers the three-plane cursor dialog with {small, big} per plane.
+  void AnswerRgbCursors(std::array<std::array<const char*, 2>, 3> values) {
+    prompter_.dialogScripts.push_back([=](QDialog& dialog) {
+      auto& cursors = static_cast<dialogs::RgbCursorValuesDialog&>(dialog);
+      for (int plane = 0; plane < 3; ++plane) {
+        Type(cursors.SmallBox(plane), values[plane][0]);
+        Type(cursors.BigBox(plane), values[plane][1]);
+      }
       return Click(dialog, "OK");
     });
   }
@@ -134,31 +144,17 @@ TEST_F(ProcessTest, CursorEntryOffersOddValuesAndRefusesAnUnorderedPair) {
   ASSERT_NE(colour, nullptr);
   Trigger(CommandId::kMultiLuminance);
   ASSERT_TRUE(colour->Channels().MultiChannel());
-  prompter_.dialogScripts.push_back([](QDialog& dialog) {
-    auto& cursors = static_cast<dialogs::RgbCursorValuesDialog&>(dialog);
-    const char* values[3][2] = {{"3", "31"}, {"31", "31"}, {"41", "31"}};
-    for (int plane = 0; plane < 3; ++plane) {
-      Type(cursors.SmallBox(plane), values[plane][0]);
-      Type(cursors.BigBox(plane), values[plane][1]);
-    }
-    return Click(dialog, "OK");
-  });
+  AnswerRgbCursors({{{"3", "31"}, {"31", "31"}, {"41", "31"}}});
   Trigger(CommandId::kProcess);
   EXPECT_EQ(prompter_.TakeTexts(), "Green small cursor must be less than large cursor");
   EXPECT_EQ(app_->Documents().size(), 2u);
 }
 
-TEST_F(ProcessTest, LuminanceCommandsSwitchTheStoreOfAColourImageOnly) {
-  WriteSampleImage(Path("grey.png"), 8);
-  ASSERT_NE(OpenThroughMenu(Path("grey.png")), nullptr);
-  EXPECT_FALSE(window_->Action(CommandId::kMultiLuminance)->isEnabled());
-  EXPECT_FALSE(window_->Action(CommandId::kSingleLuminance)->isEnabled());
-
+// Which images offer the commands at all: MainWindowTest.MenusAndEnabling...
+TEST_F(ProcessTest, LuminanceCommandsSwitchTheStoreBothWays) {
   WriteSampleImage(Path("colour.png"), 24);
   AVeskaDoc* colour = OpenThroughMenu(Path("colour.png"));
   ASSERT_NE(colour, nullptr);
-  EXPECT_TRUE(window_->Action(CommandId::kMultiLuminance)->isEnabled());
-  EXPECT_FALSE(window_->Action(CommandId::kSingleLuminance)->isEnabled());
   Trigger(CommandId::kMultiLuminance);
   EXPECT_EQ(colour->ChannelCount(), 3);
   EXPECT_FALSE(colour->IsModified());
@@ -292,29 +288,13 @@ TEST_F(ProcessTest, SavedResultIsTheCommandLinesResult) {
   const veska::PixelRect selected = *ActiveView().ImageSelection();
   ASSERT_EQ(std::tuple(selected.left, selected.top, selected.right, selected.bottom),
             std::tuple(7, 5, 66, 60));
-  prompter_.dialogScripts.push_back([](QDialog& dialog) {
-    auto& cursors = static_cast<dialogs::RgbCursorValuesDialog&>(dialog);
-    for (int plane = 0; plane < 3; ++plane) {
-      Type(cursors.SmallBox(plane), "5");
-      Type(cursors.BigBox(plane), "41");
-    }
-    return Click(dialog, "OK");
-  });
+  AnswerRgbCursors({{{"5", "41"}, {"5", "41"}, {"5", "41"}}});
   Trigger(CommandId::kProcess);
   ASSERT_EQ(window_->ActiveDocument()->Title(), "input1");
-  prompter_.saveAnswers.push_back(Path("desktop.png"));
-  Trigger(CommandId::kSaveAs);
-
-  QProcess veska;
-  veska.start(VESKA_CLI, {"process", Path("input.png"), Path("cli.png"), "--big", "41", "--small",
-                          "5", "--luminance", "multi", "--rect", "7,5,66,60", "--scanlines",
-                          "16", "--quiet"});
-  ASSERT_TRUE(veska.waitForFinished(60000));
-  ASSERT_EQ(veska.exitCode(), 0) << veska.readAllStandardError().toStdString();
-  const QByteArray saved = Bytes(Path("desktop.png"));
-  EXPECT_FALSE(saved.isEmpty());
-  EXPECT_EQ(saved, Bytes(Path("cli.png")));
-  EXPECT_TRUE(prompter_.questions.empty()) << prompter_.TakeTexts().toStdString();
+  ExpectSavedAsCommandLine("desktop.png",
+                           {"process", Path("input.png"), Path("cli.png"), "--big", "41", "--small",
+                            "5", "--luminance", "multi", "--rect", "7,5,66,60", "--scanlines", "16",
+                            "--quiet"});
 #endif
 }
 
